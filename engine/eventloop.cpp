@@ -1,0 +1,68 @@
+// Engine start and the event loop.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include "engine/cvi.h"
+
+namespace {
+int g_argc = 0;
+QApplication* g_app = nullptr;
+QEventLoop* g_loop = nullptr;
+int g_quitCode = 0;
+bool g_quitRequested = false;
+}  // namespace
+
+int InitCVIRTE(int argc, char** argv) {
+    if (QCoreApplication::instance()) return 1;
+    g_argc = argc;
+    g_app = new QApplication(g_argc, argv);
+    // Panels are closed by the program's close callbacks, never by Qt.
+    QApplication::setQuitOnLastWindowClosed(false);
+    return g_app ? 1 : 0;
+}
+
+int RunUserInterface() {
+    if (!QCoreApplication::instance()) return -1;
+    g_quitRequested = false;
+    QEventLoop loop;
+    g_loop = &loop;
+    const int code = loop.exec();
+    g_loop = nullptr;
+    return g_quitRequested ? g_quitCode : code;
+}
+
+int QuitUserInterface(int returnCode) {
+    g_quitCode = returnCode;
+    g_quitRequested = true;
+    if (g_loop) g_loop->exit(returnCode);
+    return 0;
+}
+
+// Runs what is pending and returns. A caller that comes straight back (a
+// wait loop polling a flag) gets a short wait for the next event instead,
+// at most 1 ms, so a waiting loop costs a few per cent of a core, not all
+// of it, while serial notifications still arrive within tens of
+// microseconds.
+int ProcessSystemEvents() {
+    if (!QCoreApplication::instance()) return 0;
+    static QElapsedTimer since;
+    static QTimer* wake = [] {
+        auto* t = new QTimer(QCoreApplication::instance());
+        t->setSingleShot(true);
+        t->setTimerType(Qt::PreciseTimer);
+        return t;
+    }();
+    const bool polling = since.isValid() && since.nsecsElapsed() < 20000;
+    if (polling) {
+        wake->start(1);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        wake->stop();
+    } else {
+        QCoreApplication::processEvents();
+    }
+    since.restart();
+    return 0;
+}
