@@ -7,6 +7,7 @@ pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-tools-dev qt6-tools-dev-tools
   libqt6uitools6 libqt6printsupport6 qt6-qpa-plugins
+  libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev libvulkan-dev
   libqcustomplot-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
