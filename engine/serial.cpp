@@ -1,0 +1,415 @@
+// RS-232 over QSerialPort: the port table, opening and settings, reads and
+// writes, and the receive notification.
+#include <QElapsedTimer>
+#include <QList>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+#include <QTimer>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "engine/cvi.h"
+#include "engine/internal.h"
+
+// After the engine headers: termios defines a CTRL macro of its own.
+#include <sys/ioctl.h>
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Port table
+// ---------------------------------------------------------------------------
+struct SystemPort {
+    QString location;     // /dev/ttyUSB0
+    QString name;         // ttyUSB0
+    QString description;  // "FT232R USB UART", may be empty
+};
+
+// Orders ttyS2 before ttyS10: names compare by their text, numbers by value.
+bool naturalLess(const QString& a, const QString& b) {
+    int i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            int ie = i, je = j;
+            while (ie < a.size() && a[ie].isDigit()) ++ie;
+            while (je < b.size() && b[je].isDigit()) ++je;
+            const qulonglong na = a.mid(i, ie - i).toULongLong();
+            const qulonglong nb = b.mid(j, je - j).toULongLong();
+            if (na != nb) return na < nb;
+            i = ie;
+            j = je;
+        } else {
+            if (a[i] != b[j]) return a[i] < b[j];
+            ++i;
+            ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+
+struct PortTable {
+    bool loaded = false;
+    QList<SystemPort> system;     // numbered from 1
+    std::map<int, QString> overrides;
+
+    void load() {
+        system.clear();
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+            system.append({info.systemLocation(), info.portName(), info.description()});
+        std::sort(system.begin(), system.end(),
+                  [](const SystemPort& a, const SystemPort& b) { return naturalLess(a.location, b.location); });
+        loaded = true;
+    }
+    const SystemPort* systemPort(int port) {
+        if (!loaded) load();
+        return port >= 1 && port <= system.size() ? &system[port - 1] : nullptr;
+    }
+};
+
+PortTable& table() {
+    static PortTable t;
+    return t;
+}
+
+// ---------------------------------------------------------------------------
+// Open ports
+// ---------------------------------------------------------------------------
+struct Port {
+    QSerialPort* serial = nullptr;  // owned; deleted with deleteLater
+    double timeout = 10.0;          // seconds, until SetComTime
+    // Receive notification.
+    ComCallbackPtr callback = nullptr;
+    void* callbackData = nullptr;
+    int eventMask = 0;
+    int notifyCount = 0;
+    bool armed = true;        // the queue has been below the count since the last call
+    bool inCall = false;      // inside ComRd / ComWrt: Qt may emit readyRead there
+    bool inCallback = false;  // the program's function is running
+    bool checkQueued = false;
+    bool lost = false;        // the device went away; closed at the next safe point
+};
+
+std::map<int, std::unique_ptr<Port>>& ports() {
+    static std::map<int, std::unique_ptr<Port>> p;
+    return p;
+}
+
+Port* findPort(int port) {
+    auto it = ports().find(port);
+    return it == ports().end() ? nullptr : it->second.get();
+}
+
+// A port that can be used: open and its device still there.
+Port* livePort(int port) {
+    Port* p = findPort(port);
+    return p && !p->lost ? p : nullptr;
+}
+
+// Closes at once, so that the device can be opened again straight away (the
+// port drop-down closes and reopens in one callback). This may run inside
+// one of the object's own signals (the program's function closing the port,
+// or the first error), so the object itself goes only when control is back
+// in the event loop.
+void dropPort(int port) {
+    auto it = ports().find(port);
+    if (it == ports().end()) return;
+    QSerialPort* s = it->second->serial;
+    ports().erase(it);
+    if (!s) return;
+    QObject::disconnect(s, nullptr, nullptr, nullptr);
+    s->close();
+    s->deleteLater();
+}
+
+qint64 queueLength(Port* p) {
+    qint64 n = p->serial->bytesAvailable();
+    int kernel = 0;
+    // Bytes the event loop has not yet moved into Qt's buffer.
+    if (ioctl(p->serial->handle(), FIONREAD, &kernel) == 0 && kernel > 0) n += kernel;
+    return n;
+}
+
+void runNotification(int port);
+
+// Asks for a look at the queue from the event loop (after ComRd, ComWrt, or
+// a nested callback, which must not call the program's function themselves).
+void queueCheck(int port, Port* p) {
+    if (p->checkQueued || !p->callback) return;
+    p->checkQueued = true;
+    QSerialPort* s = p->serial;
+    QTimer::singleShot(0, s, [port, s] {
+        Port* q = findPort(port);
+        if (!q || q->serial != s) return;
+        q->checkQueued = false;
+        runNotification(port);
+    });
+}
+
+// Calls the program's function when the queue has reached the count and had
+// fallen below it since the last call.
+void runNotification(int port) {
+    Port* p = livePort(port);
+    if (!p || !p->callback || p->notifyCount <= 0) return;
+    const qint64 n = p->serial->bytesAvailable();
+    if (n < p->notifyCount) {
+        p->armed = true;
+        return;
+    }
+    // Inside ComRd / ComWrt, or nested in the program's function: looked at
+    // again when that returns.
+    if (!p->armed || p->inCall || p->inCallback) return;
+    p->armed = false;
+    if (!(p->eventMask & LWRS_RECEIVE)) return;
+    const ComCallbackPtr fn = p->callback;
+    void* data = p->callbackData;
+    QSerialPort* s = p->serial;
+    p->inCallback = true;
+    fn(port, LWRS_RECEIVE, data);
+    // The function may have closed or reopened the port.
+    p = findPort(port);
+    if (!p || p->serial != s) return;
+    p->inCallback = false;
+    if (p->serial->bytesAvailable() < p->notifyCount) p->armed = true;
+    if (p->armed) queueCheck(port, p);
+}
+
+// After a call that may have emptied the queue or swallowed readyRead.
+void afterCall(int port) {
+    Port* p = findPort(port);
+    if (!p) return;
+    p->inCall = false;
+    if (p->lost) {
+        dropPort(port);
+        return;
+    }
+    if (p->callback && p->serial->bytesAvailable() < p->notifyCount) p->armed = true;
+    if (p->armed && p->callback && p->serial->bytesAvailable() >= p->notifyCount) queueCheck(port, p);
+}
+
+void onError(int port, QSerialPort* s, QSerialPort::SerialPortError error) {
+    // A pty whose far end closed reports ReadError on every pass of the
+    // loop; a pulled USB adapter reports ResourceError. Either way the
+    // device is gone: stop at the first report.
+    if (error != QSerialPort::ReadError && error != QSerialPort::ResourceError) return;
+    Port* p = findPort(port);
+    if (!p || p->serial != s || p->lost) return;
+    p->lost = true;
+    // Inside ComRd / ComWrt the call notices and closes when it returns.
+    if (p->inCall)
+        QObject::disconnect(s, nullptr, nullptr, nullptr);
+    else
+        dropPort(port);
+}
+
+int mapOpenError(QSerialPort::SerialPortError e) {
+    switch (e) {
+    case QSerialPort::NoError:
+        return 0;
+    default:
+        // Not found, busy (Qt locks the device), refused, not a terminal.
+        return kRS232CannotOpenPort;
+    }
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Port table
+// ---------------------------------------------------------------------------
+void SetComPortPath(int port, const std::string& devicePath) {
+    if (port < 1) return;
+    if (devicePath.empty())
+        table().overrides.erase(port);
+    else
+        table().overrides[port] = engine::fromProgram(devicePath.c_str());
+}
+
+std::string ComPortDevice(int port) {
+    auto it = table().overrides.find(port);
+    if (it != table().overrides.end()) return engine::toProgram(it->second).toStdString();
+    const SystemPort* sp = table().systemPort(port);
+    return sp ? engine::toProgram(sp->location).toStdString() : std::string();
+}
+
+std::string ComPortDescription(int port) {
+    QString text = QStringLiteral("COM%1  ").arg(port);
+    auto it = table().overrides.find(port);
+    if (it != table().overrides.end()) {
+        QString path = it->second;
+        if (path.startsWith(QLatin1String("/dev/"))) path = path.mid(5);
+        text += path;
+    } else if (const SystemPort* sp = table().systemPort(port)) {
+        text += sp->name;
+        if (!sp->description.isEmpty()) text += QStringLiteral(" (%1)").arg(sp->description);
+    } else {
+        text += QStringLiteral("(none)");
+    }
+    return engine::toProgram(text).toStdString();
+}
+
+void RefreshComPorts() { table().load(); }
+
+// ---------------------------------------------------------------------------
+// Opening and settings
+// ---------------------------------------------------------------------------
+int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, int dataBits, int stopBits,
+                  int inputQueueSize, int outputQueueSize) {
+    if (port < 1) return kRS232InvalidPortNum;
+    const QString device = deviceName && *deviceName ? engine::fromProgram(deviceName)
+                                                     : engine::fromProgram(ComPortDevice(port).c_str());
+    if (device.isEmpty()) return kRS232InvalidPortNum;
+
+    static const QSerialPort::Parity parities[] = {QSerialPort::NoParity, QSerialPort::OddParity,
+                                                   QSerialPort::EvenParity, QSerialPort::MarkParity,
+                                                   QSerialPort::SpaceParity};
+    if (baudRate <= 0 || baudRate > 4000000 || parity < 0 || parity > 4 || dataBits < 5 || dataBits > 8 ||
+        (stopBits != 1 && stopBits != 2) || inputQueueSize < 0 || outputQueueSize < 0)
+        return kRS232InvalidParameter;
+
+    // Opening a number that is open starts it afresh.
+    if (findPort(port)) dropPort(port);
+
+    auto* s = new QSerialPort;
+    s->setPortName(device);
+    if (!s->open(QIODevice::ReadWrite)) {
+        const int code = mapOpenError(s->error());
+        delete s;
+        return code;
+    }
+    // A pty refuses the modem-line calls; that is no reason to fail.
+    auto settingFailed = [s](bool ok) { return !ok && s->error() != QSerialPort::UnsupportedOperationError; };
+    if (settingFailed(s->setBaudRate(static_cast<qint32>(baudRate))) ||
+        settingFailed(s->setDataBits(static_cast<QSerialPort::DataBits>(dataBits))) ||
+        settingFailed(s->setParity(parities[parity])) ||
+        settingFailed(s->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)) ||
+        settingFailed(s->setFlowControl(QSerialPort::NoFlowControl))) {
+        s->close();
+        delete s;
+        return kRS232InvalidParameter;
+    }
+    s->clearError();
+
+    auto p = std::make_unique<Port>();
+    p->serial = s;
+    ports()[port] = std::move(p);
+    QObject::connect(s, &QSerialPort::readyRead, s, [port] { runNotification(port); });
+    QObject::connect(s, &QSerialPort::errorOccurred, s,
+                     [port, s](QSerialPort::SerialPortError e) { onError(port, s, e); });
+    return 0;
+}
+
+int CloseCom(int port) {
+    if (!findPort(port)) return kRS232PortNotOpen;
+    dropPort(port);
+    return 0;
+}
+
+int SetComTime(int port, double timeoutSeconds) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    if (!(timeoutSeconds >= 0) || timeoutSeconds > 1e6) return kRS232InvalidParameter;
+    p->timeout = timeoutSeconds;
+    return 0;
+}
+
+int SetCTSMode(int port, int mode) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    if (mode != 0 && mode != 1) return kRS232InvalidParameter;
+    const bool ok = p->serial->setFlowControl(mode ? QSerialPort::HardwareControl : QSerialPort::NoFlowControl);
+    if (!ok && p->serial->error() != QSerialPort::UnsupportedOperationError) return kRS232InvalidParameter;
+    return 0;
+}
+
+int InstallComCallback(int port, int eventMask, int notifyCount, int /*eventCharacter*/, ComCallbackPtr callback,
+                       void* callbackData) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    if (callback && (eventMask & LWRS_RECEIVE) && notifyCount < 1) return kRS232InvalidParameter;
+    p->callback = callback;
+    p->callbackData = callbackData;
+    p->eventMask = eventMask;
+    p->notifyCount = notifyCount;
+    p->armed = true;
+    // A queue that already holds the count is announced at the next pass.
+    if (callback && !p->inCall && p->serial->bytesAvailable() >= notifyCount) queueCheck(port, p);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Reads and writes
+// ---------------------------------------------------------------------------
+int ComWrt(int port, const char* buffer, int count) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    if (count < 0 || (count > 0 && !buffer)) return kRS232InvalidParameter;
+    if (count == 0) return 0;
+    p->inCall = true;
+    QSerialPort* s = p->serial;
+    qint64 queued = s->write(buffer, count);
+    if (queued < 0) queued = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 budget = static_cast<qint64>(p->timeout * 1000.0);
+    while (s->bytesToWrite() > 0 && !p->lost) {
+        const qint64 left = budget - clock.elapsed();
+        if (left <= 0 || !s->waitForBytesWritten(static_cast<int>(std::min<qint64>(left, 1 << 30)))) break;
+    }
+    // Report what went on the line; what could not go in time is dropped
+    // rather than sent later behind the caller's back.
+    const qint64 stuck = s->bytesToWrite();
+    if (stuck > 0 && !p->lost) s->clear(QSerialPort::Output);
+    const qint64 written = std::max<qint64>(0, queued - stuck);
+    const bool lost = p->lost;
+    afterCall(port);
+    if (lost) return kRS232UnknownIOErr;
+    return static_cast<int>(std::min<qint64>(written, count));
+}
+
+int ComRd(int port, char* buffer, int count) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    if (count < 0 || (count > 0 && !buffer)) return kRS232InvalidParameter;
+    p->inCall = true;
+    QSerialPort* s = p->serial;
+    qint64 got = 0;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 budget = static_cast<qint64>(p->timeout * 1000.0);
+    while (got < count) {
+        const qint64 n = s->read(buffer + got, count - got);
+        if (n > 0) got += n;
+        if (got >= count || p->lost) break;
+        const qint64 left = budget - clock.elapsed();
+        if (left <= 0) break;
+        // Emits readyRead inside; runNotification sees inCall and waits.
+        if (!s->waitForReadyRead(static_cast<int>(std::min<qint64>(left, 1 << 30))) &&
+            s->error() != QSerialPort::TimeoutError)
+            break;
+    }
+    afterCall(port);
+    return static_cast<int>(got);
+}
+
+int FlushInQ(int port) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    p->serial->clear(QSerialPort::Input);
+    p->armed = true;
+    return 0;
+}
+
+int FlushOutQ(int port) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    p->serial->clear(QSerialPort::Output);
+    return 0;
+}
+
+int GetInQLen(int port) {
+    Port* p = livePort(port);
+    if (!p) return kRS232PortNotOpen;
+    return static_cast<int>(std::min<qint64>(queueLength(p), 1 << 30));
+}
