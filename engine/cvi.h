@@ -162,6 +162,11 @@ int InitCVIRTE(int argc, char** argv);
 int RunUserInterface();                // returns the code given to QuitUserInterface
 int QuitUserInterface(int returnCode);
 int ProcessSystemEvents();             // runs pending events, returns; never spins a core
+// Our addition: `fn` runs on the user-interface thread, during event
+// processing, when the process receives SIGTERM or SIGINT, so a quit asked
+// from outside takes the same road as closing the main panel. nullptr
+// restores the default handling. 0 on success, negative on failure.
+int InstallQuitSignalCallback(void (*fn)());
 
 // ---------------------------------------------------------------------------
 // Panels

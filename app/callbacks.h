@@ -1,0 +1,4 @@
+#pragma once
+
+// Hands the program's callback table to the engine; before any LoadPanel.
+void RegisterProgramCallbacks();
