@@ -89,6 +89,12 @@ struct Port {
     bool inCallback = false;  // the program's function is running
     bool checkQueued = false;
     bool lost = false;        // the device went away; closed at the next safe point
+    QMetaObject::Connection onReadyRead, onError;
+
+    void disconnectSignals() {
+        QObject::disconnect(onReadyRead);
+        QObject::disconnect(onError);
+    }
 };
 
 std::map<int, std::unique_ptr<Port>>& ports() {
@@ -116,9 +122,9 @@ void dropPort(int port) {
     auto it = ports().find(port);
     if (it == ports().end()) return;
     QSerialPort* s = it->second->serial;
+    it->second->disconnectSignals();
     ports().erase(it);
     if (!s) return;
-    QObject::disconnect(s, nullptr, nullptr, nullptr);
     s->close();
     s->deleteLater();
 }
@@ -198,7 +204,7 @@ void onError(int port, QSerialPort* s, QSerialPort::SerialPortError error) {
     p->lost = true;
     // Inside ComRd / ComWrt the call notices and closes when it returns.
     if (p->inCall)
-        QObject::disconnect(s, nullptr, nullptr, nullptr);
+        p->disconnectSignals();
     else
         dropPort(port);
 }
@@ -214,6 +220,12 @@ int mapOpenError(QSerialPort::SerialPortError e) {
 }
 
 }  // namespace
+
+// Test support (declared in engine/testing_io.h).
+QObject* TestSerialPortObject(int port) {
+    Port* p = findPort(port);
+    return p ? p->serial : nullptr;
+}
 
 // ---------------------------------------------------------------------------
 // Port table
@@ -293,10 +305,10 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
 
     auto p = std::make_unique<Port>();
     p->serial = s;
+    p->onReadyRead = QObject::connect(s, &QSerialPort::readyRead, s, [port] { runNotification(port); });
+    p->onError = QObject::connect(s, &QSerialPort::errorOccurred, s,
+                                  [port, s](QSerialPort::SerialPortError e) { onError(port, s, e); });
     ports()[port] = std::move(p);
-    QObject::connect(s, &QSerialPort::readyRead, s, [port] { runNotification(port); });
-    QObject::connect(s, &QSerialPort::errorOccurred, s,
-                     [port, s](QSerialPort::SerialPortError e) { onError(port, s, e); });
     return 0;
 }
 

@@ -1,0 +1,14 @@
+#include "engine/testing_io.h"
+
+void TestQueueFileSelect(const std::string& path) { engine::popupScript().fileAnswers.push_back(path); }
+
+void TestQueueConfirm(int answer) { engine::popupScript().confirmAnswers.push_back(answer); }
+
+const std::vector<engine::PopupCall>& TestPopupLog() { return engine::popupScript().log; }
+
+void TestResetPopups() {
+    engine::PopupScript& s = engine::popupScript();
+    s.fileAnswers.clear();
+    s.confirmAnswers.clear();
+    s.log.clear();
+}

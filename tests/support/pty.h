@@ -1,0 +1,92 @@
+// A pseudo-terminal pair for tests: the slave is the "serial device" the
+// code under test opens by path; the test plays the far end on the master.
+// Raw mode, so bytes pass unchanged. Closing the master makes the device
+// vanish under whoever holds the slave. Everything is closed on destruction.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+class Pty {
+public:
+    Pty() {
+        char name[128] = {};
+        if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
+            master_ = slave_ = -1;
+            return;
+        }
+        termios t{};
+        if (tcgetattr(slave_, &t) == 0) {
+            cfmakeraw(&t);
+            tcsetattr(slave_, TCSANOW, &t);
+        }
+        path_ = name;
+    }
+    ~Pty() {
+        closeMaster();
+        if (slave_ >= 0) ::close(slave_);
+    }
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
+
+    bool ok() const { return master_ >= 0; }
+    const std::string& path() const { return path_; }
+    int masterFd() const { return master_; }
+
+    // Writes all of `bytes` to the far end of the device.
+    bool send(std::string_view bytes) {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            done += static_cast<std::size_t>(n);
+        }
+        return true;
+    }
+
+    // Reads what the device sent, until `want` bytes or `timeoutMs` passes.
+    std::string receive(std::size_t want, int timeoutMs) {
+        std::string out;
+        while (out.size() < want) {
+            pollfd p{master_, POLLIN, 0};
+            const int r = ::poll(&p, 1, timeoutMs);
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0 || !(p.revents & POLLIN)) break;
+            char buf[4096];
+            const ssize_t n = ::read(master_, buf, sizeof buf < want - out.size() ? sizeof buf : want - out.size());
+            if (n <= 0) break;
+            out.append(buf, static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+
+    // The device disappears for whoever has the slave open.
+    void closeMaster() {
+        if (master_ >= 0) ::close(master_);
+        master_ = -1;
+    }
+
+    // Our own slave descriptor keeps the pair alive between opens; a test
+    // that needs the reader to see the far end's close drops it first.
+    void closeSlave() {
+        if (slave_ >= 0) ::close(slave_);
+        slave_ = -1;
+    }
+
+private:
+    int master_ = -1;
+    int slave_ = -1;
+    std::string path_;
+};
+
+}  // namespace testsupport
