@@ -55,6 +55,7 @@ Page Device::page(Memory memory, int index) const {
 
 void Device::setPage(Memory memory, int index, const Page& words) {
     (memory == Memory::Ram ? ram_ : eeprom_).at(std::size_t(index)) = words;
+    if (memory == Memory::Ram) reevaluateLatest();
 }
 
 double Device::secondsAt(Clock::time_point t) const {
@@ -117,6 +118,24 @@ int32_t Device::micrometres(uint16_t evaluated) const {
     }
     const int64_t um = int64_t(int32_t(setpoint)) + (int64_t(evaluated) - ref) * int64_t(scale) / 1024;
     return int32_t(std::clamp<int64_t>(um, INT32_MIN, INT32_MAX));
+}
+
+void Device::setOverrides(const LiveOverrides& o, Clock::time_point now) {
+    advanceTo(now);
+    overrides_ = o;
+    Scan& latest = scans_[(scanHead_ + kScanBuffer - 1) % kScanBuffer];
+    latest.a = o.positionA.value_or(latest.a);
+    latest.b = o.positionB.value_or(latest.b);
+    reevaluateLatest();
+}
+
+// Settings and forced values count from the moment they change, so a request
+// right after the change already sees them.
+void Device::reevaluateLatest() {
+    Scan& latest = scans_[(scanHead_ + kScanBuffer - 1) % kScanBuffer];
+    latest.evaluated = evaluate(latest.a, latest.b);
+    heldMax_ = std::max(heldMax_, latest.evaluated);
+    heldMin_ = std::min(heldMin_, latest.evaluated);
 }
 
 void Device::advanceTo(Clock::time_point now) {
@@ -289,6 +308,7 @@ std::optional<std::vector<uint8_t>> Device::handle(const Request& rq, Clock::tim
             if (rq.argument > 2) return std::nullopt;
             Pages& mem = rq.command == 1 ? ram_ : eeprom_;
             mem[rq.argument] = rq.data;
+            if (rq.command == 1) reevaluateLatest();
             if (!replyToWrites_) return std::nullopt;
             return frameReply(rq.command, rq.argument, mem[rq.argument]);
         }

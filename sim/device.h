@@ -40,7 +40,8 @@ public:
     const std::string& firmwareText() const { return firmwareText_; }
     void setFirmwareText(const std::string& text) { firmwareText_ = text; }
     const LiveOverrides& overrides() const { return overrides_; }
-    void setOverrides(const LiveOverrides& o) { overrides_ = o; }
+    // Forced values apply from this moment on, not from the next scan.
+    void setOverrides(const LiveOverrides& o, Clock::time_point now);
     void setReplyToWrites(bool on) { replyToWrites_ = on; }
 
     // The 72 firmware bytes as the board type lays them out.
@@ -63,6 +64,7 @@ private:
     uint16_t evaluate(uint16_t a, uint16_t b) const;
     int32_t micrometres(uint16_t evaluated) const;
     void advanceTo(Clock::time_point now);
+    void reevaluateLatest();
     std::array<uint16_t, kVideoSamples> video(int sensor, double seconds);
     uint16_t videoThreshold(int sensor) const;
     void latch(Clock::time_point now);

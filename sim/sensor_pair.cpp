@@ -548,7 +548,7 @@ void SensorPair::setFirmwareText(const std::string& text) {
 
 void SensorPair::setOverrides(const LiveOverrides& overrides) {
     std::lock_guard lk(d->mu);
-    d->device.setOverrides(overrides);
+    d->device.setOverrides(overrides, Clock::now());
 }
 
 LiveOverrides SensorPair::overrides() const {

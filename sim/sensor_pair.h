@@ -60,7 +60,7 @@ struct LiveOverrides {
 // Serial settings the program put on its end of the line.
 struct LineSettings {
     uint32_t baud = 0;  // 0 when the speed is not a standard rate
-    int dataBits = 8;
+    int dataBits = 8;   // a Linux pty always reports 8 data bits and no parity
     char parity = 'N';  // 'N', 'E', 'O'
     int stopBits = 1;
     bool rtsCts = false;
