@@ -1,6 +1,264 @@
 #include "engine/testing.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTest>
+
+#include "engine/internal.h"
+#include "engine/numeric.h"
+#include "engine/uistate.h"
+
+using namespace engine;
+
 void TestRunEvents(int ms) {
     const double end = Timer() + ms / 1000.0;
     while (Timer() < end) ProcessSystemEvents();
+}
+
+namespace {
+
+// The control's widget with the program's latest state on it, or nullptr.
+QWidget* userTarget(int panel, int ctrl) {
+    flushAll();
+    CtrlState* s = ctrlState(panel, ctrl);
+    return s ? s->widget.data() : nullptr;
+}
+
+// The innermost widget under a point of `w` (where a real click lands).
+QWidget* hitAt(QWidget* w, QPoint& pos) {
+    QWidget* inner = w->childAt(pos);
+    if (!inner) return w;
+    pos = inner->mapFrom(w, pos);
+    return inner;
+}
+
+int clickAt(QWidget* w, Qt::MouseButton button, QPoint pos, bool press, bool release) {
+    QWidget* target = hitAt(w, pos);
+    if (press) QTest::mousePress(target, button, Qt::NoModifier, pos);
+    if (release) QTest::mouseRelease(target, button, Qt::NoModifier, pos);
+    return 0;
+}
+
+int mouseOn(int panel, int ctrl, Qt::MouseButton button, bool press, bool release) {
+    QWidget* w = userTarget(panel, ctrl);
+    if (!w) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
+    return clickAt(w, button, w->rect().center(), press, release);
+}
+
+class PaintCounter : public QObject {
+public:
+    using QObject::QObject;
+    QHash<const QObject*, const QObject*> owner;  // inner widget -> control widget
+    QHash<const QObject*, long long> counts;
+    bool eventFilter(QObject* obj, QEvent* ev) override {
+        if (ev->type() == QEvent::Paint) ++counts[owner.value(obj, obj)];
+        return false;
+    }
+};
+
+PaintCounter* paintCounter() {
+    static PaintCounter* p = new PaintCounter(QCoreApplication::instance());
+    return p;
+}
+
+// Reaches QSlider's style option (protected) to find the handle.
+struct SliderAccess : QSlider {
+    using QSlider::initStyleOption;
+};
+
+QString shownText(QWidget* w) {
+    if (auto* n = qobject_cast<CviNumeric*>(w)) return n->text();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
+    if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+    if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
+    return {};
+}
+
+}  // namespace
+
+int TestPress(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, true, false); }
+int TestRelease(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, false, true); }
+int TestClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, true, true); }
+int TestLeftClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, true, true); }
+int TestRightClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::RightButton, true, true); }
+
+static int typeInto(int panel, int ctrl, const std::string& text, bool leave) {
+    auto* n = qobject_cast<CviNumeric*>(userTarget(panel, ctrl));
+    if (!n) return ctrlState(panel, ctrl) ? UIEBadCtrl : (panelWidget(panel) ? UIEBadCtrl : UIEBadPanel);
+    if (!n->isEnabled() || n->isReadOnly()) return 0;
+    n->editor()->selectAll();
+    QTest::keyClicks(n, QString::fromLatin1(text.c_str()));
+    if (leave) {
+        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(n, &out);
+    } else {
+        QTest::keyClick(n, Qt::Key_Return);
+    }
+    return 0;
+}
+
+int TestTypeValue(int panel, int ctrl, const std::string& text) { return typeInto(panel, ctrl, text, false); }
+int TestTypeAndLeave(int panel, int ctrl, const std::string& text) { return typeInto(panel, ctrl, text, true); }
+
+int TestArrowStep(int panel, int ctrl, bool up) {
+    auto* n = qobject_cast<CviNumeric*>(userTarget(panel, ctrl));
+    if (!n) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
+    const QPoint at = n->arrowRect(up).center();
+    QTest::mousePress(n, Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseRelease(n, Qt::LeftButton, Qt::NoModifier, at);
+    return 0;
+}
+
+int TestChooseItem(int panel, int ctrl, int index) {
+    auto* c = qobject_cast<QComboBox*>(userTarget(panel, ctrl));
+    if (!c) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
+    if (index < 0 || index >= c->count()) return UIEBadValue;
+    if (!c->isEnabled()) return 0;
+    c->showPopup();
+    QAbstractItemView* view = c->view();
+    const QModelIndex item = view->model()->index(index, c->modelColumn(), view->rootIndex());
+    // The highlighted item of the open list, taken with Enter.
+    view->setCurrentIndex(item);
+    QTest::keyClick(view, Qt::Key_Return);
+    if (view->isVisible()) c->hidePopup();
+    return 0;
+}
+
+int TestDragSlide(int panel, int ctrl, const std::vector<int>& values) {
+    auto* sl = qobject_cast<QSlider*>(userTarget(panel, ctrl));
+    if (!sl) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
+    if (!sl->isEnabled()) return 0;
+    QStyleOptionSlider opt;
+    static_cast<SliderAccess*>(sl)->initStyleOption(&opt);
+    const QPoint handle =
+        sl->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, sl).center();
+    QTest::mousePress(sl, Qt::LeftButton, Qt::NoModifier, handle);
+    // Where the pointer moves to is a pixel; the slider turns it into a
+    // position. Set the positions directly so each value is exact.
+    for (int v : values) sl->setSliderPosition(v);
+    QTest::mouseRelease(sl, Qt::LeftButton, Qt::NoModifier, handle);
+    return 0;
+}
+
+int TestClosePanel(int panel) {
+    QWidget* w = panelWidget(panel);
+    if (!w) return UIEBadPanel;
+    flushAll();
+    w->close();
+    return 0;
+}
+
+CtrlKind TestCtrlKind(int panel, int ctrl) {
+    CtrlState* s = ctrlState(panel, ctrl);
+    return s ? s->kind : KIND_NONE;
+}
+
+std::vector<std::pair<std::string, int>> TestListItems(int panel, int ctrl) {
+    std::vector<std::pair<std::string, int>> out;
+    auto* c = qobject_cast<QComboBox*>(userTarget(panel, ctrl));
+    CtrlState* s = ctrlState(panel, ctrl);
+    if (!c || !s) return out;
+    for (int i = 0; i < c->count() && i < s->items.size(); ++i)
+        out.emplace_back(toProgram(c->itemText(i)).toStdString(), s->items[i].value);
+    return out;
+}
+
+std::vector<std::string> TestTextBoxLines(int panel, int ctrl) {
+    std::vector<std::string> out;
+    auto* e = qobject_cast<QPlainTextEdit*>(userTarget(panel, ctrl));
+    if (!e) return out;
+    const QString text = e->toPlainText();
+    if (text.isEmpty()) return out;
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+    for (const QString& l : lines) out.push_back(toProgram(l).toStdString());
+    return out;
+}
+
+bool TestPanelDisplayed(int panel) {
+    QWidget* w = panelWidget(panel);
+    return w && !w->isHidden();
+}
+
+std::string TestCtrlText(int panel, int ctrl) {
+    QWidget* w = userTarget(panel, ctrl);
+    return w ? toProgram(shownText(w)).toStdString() : std::string();
+}
+
+bool TestCtrlShown(int panel, int ctrl) {
+    QWidget* w = userTarget(panel, ctrl);
+    return w && !w->isHidden();
+}
+
+bool TestCtrlEnabled(int panel, int ctrl) {
+    QWidget* w = userTarget(panel, ctrl);
+    return w && w->isEnabled();
+}
+
+TestColors TestCtrlColors(int panel, int ctrl) {
+    TestColors c;
+    QWidget* w = userTarget(panel, ctrl);
+    CtrlState* s = ctrlState(panel, ctrl);
+    if (!w || !s) return c;
+    const QPalette& pal = w->palette();
+    switch (s->kind) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR:
+    case KIND_STRING:
+    case KIND_TEXTBOX:
+        c.text = rgbOf(pal.color(QPalette::Text));
+        c.background = rgbOf(pal.color(QPalette::Base));
+        break;
+    case KIND_COMMAND:
+    case KIND_TOGGLE:
+    case KIND_RING:
+        c.text = rgbOf(pal.color(QPalette::ButtonText));
+        c.background = rgbOf(pal.color(QPalette::Button));
+        break;
+    default:
+        c.text = rgbOf(pal.color(QPalette::WindowText));
+        c.background = rgbOf(pal.color(QPalette::Window));
+        break;
+    }
+    return c;
+}
+
+void TestFlushRepaints() { flushAll(); }
+
+long long TestPaintCount(int panel, int ctrl) {
+    CtrlState* s = ctrlState(panel, ctrl);
+    if (!s) return -1;
+    QWidget* w = s->widget.data();
+    PaintCounter* pc = paintCounter();
+    if (!pc->owner.contains(w)) {
+        pc->owner.insert(w, w);
+        w->installEventFilter(pc);
+        for (QWidget* c : w->findChildren<QWidget*>()) {
+            pc->owner.insert(c, w);
+            c->installEventFilter(pc);
+        }
+    }
+    return pc->counts.value(w, 0);
+}
+
+long long TestPushCount() { return pushCount(); }
+
+bool TestGrabPanel(int panel, const std::string& pngPath) {
+    QWidget* w = panelWidget(panel);
+    if (!w) return false;
+    flushAll();
+    return w->grab().save(QString::fromLocal8Bit(pngPath.c_str()), "PNG");
 }

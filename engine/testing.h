@@ -3,8 +3,14 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/cvi.h"
+#if __has_include("engine/testing_graph.h")
+#include "engine/testing_graph.h"
+#endif
+#include "engine/testing_io.h"
 
 // Runs events for `ms` milliseconds of wall time (a test waiting for the
 // simulated pair or a notification).
@@ -19,3 +25,55 @@ bool TestWaitFor(Pred pred, int ms) {
     }
     return true;
 }
+
+// ---------------------------------------------------------------------------
+// Acting as the user. Each pushes pending state to the widgets first (the
+// user sees what the program set), then sends real mouse and key events to
+// the widget under the pointer. 0 on success, negative when the control is
+// unknown or of the wrong kind. A dimmed control ignores the user, as on
+// screen.
+// ---------------------------------------------------------------------------
+int TestPress(int panel, int ctrl);         // left button down (command/toggle)
+int TestRelease(int panel, int ctrl);       // left button up
+int TestClick(int panel, int ctrl);         // press and release: buttons, switches, radios
+int TestRightClick(int panel, int ctrl);
+int TestLeftClick(int panel, int ctrl);     // a left click on any control (e.g. a text box)
+// Types `text` into a numeric and presses Enter / moves the focus away.
+int TestTypeValue(int panel, int ctrl, const std::string& text);
+int TestTypeAndLeave(int panel, int ctrl, const std::string& text);
+// One click on the numeric's up (up=true) or down arrow.
+int TestArrowStep(int panel, int ctrl, bool up);
+// Opens the ring's list and clicks item `index` (the current one may be chosen again).
+int TestChooseItem(int panel, int ctrl, int index);
+// Drags the slide through `values` and releases it.
+int TestDragSlide(int panel, int ctrl, const std::vector<int>& values);
+// The window's close button.
+int TestClosePanel(int panel);
+
+// ---------------------------------------------------------------------------
+// Reading back
+// ---------------------------------------------------------------------------
+CtrlKind TestCtrlKind(int panel, int ctrl);  // KIND_NONE for an unknown control
+// A ring's items as the widget shows them: (label, value).
+std::vector<std::pair<std::string, int>> TestListItems(int panel, int ctrl);
+std::vector<std::string> TestTextBoxLines(int panel, int ctrl);
+bool TestPanelDisplayed(int panel);
+// What the widget shows (after TestFlushRepaints): the text as drawn
+// (Latin-1 bytes), and whether it is visible / enabled.
+std::string TestCtrlText(int panel, int ctrl);
+bool TestCtrlShown(int panel, int ctrl);
+bool TestCtrlEnabled(int panel, int ctrl);
+// Text and background colour the widget paints with, 24-bit RGB.
+struct TestColors {
+    int text = -1;
+    int background = -1;
+};
+TestColors TestCtrlColors(int panel, int ctrl);
+// Pushes pending state to the widgets now.
+void TestFlushRepaints();
+// Paint events the control's widget (and its inner widgets) received so
+// far, and state pushes to any widget so far.
+long long TestPaintCount(int panel, int ctrl);
+long long TestPushCount();
+// Renders the panel into a PNG file; false on failure.
+bool TestGrabPanel(int panel, const std::string& pngPath);

@@ -1,0 +1,874 @@
+// Control calls. Every call reads or changes the per-control state only;
+// the widgets catch up from a coalescing timer (see flushAll), so the live
+// loop can set a dozen indicators per frame thousands of times a second
+// without painting once per call.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTimer>
+#include <climits>
+#include <cmath>
+#include <memory>
+#include <type_traits>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/cvi.h"
+#include "engine/graph.h"
+#include "engine/internal.h"
+#include "engine/numeric.h"
+#include "engine/uistate.h"
+
+namespace engine {
+namespace {
+
+// Widgets are brought up to date at most this often.
+constexpr int kFlushIntervalMs = 33;
+
+struct Tables {
+    std::unordered_map<quint64, std::unique_ptr<CtrlState>> ctrls;
+    std::unordered_map<int, std::unique_ptr<PanelState>> panels;
+    std::vector<CtrlState*> dirty;
+    QTimer* timer = nullptr;
+    QElapsedTimer sinceFlush;
+    long long pushes = 0;
+};
+
+Tables& tables() {
+    static Tables t;
+    return t;
+}
+
+quint64 keyOf(int panel, int control) {
+    return (static_cast<quint64>(static_cast<quint32>(panel)) << 32) | static_cast<quint32>(control);
+}
+
+CtrlKind kindOf(QWidget* w, int id) {
+    const CtrlKind def = (id > 0 && id < CTRL_COUNT_) ? kControlDefs[id - 1].kind : KIND_NONE;
+    if (auto* n = qobject_cast<CviNumeric*>(w)) return n->isIndicator() ? KIND_INDICATOR : KIND_NUMERIC;
+    if (w->inherits("CviStripChart")) return KIND_STRIPCHART;
+    if (w->inherits("CviGraph")) return KIND_GRAPH;
+    if (qobject_cast<QRadioButton*>(w)) return KIND_RADIO;
+    if (qobject_cast<QCheckBox*>(w)) return KIND_SWITCH;
+    if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->isCheckable() ? KIND_TOGGLE : KIND_COMMAND;
+    if (qobject_cast<QComboBox*>(w)) return KIND_RING;
+    if (qobject_cast<QSlider*>(w)) return KIND_SLIDE;
+    if (qobject_cast<QLineEdit*>(w)) return KIND_STRING;
+    if (qobject_cast<QPlainTextEdit*>(w)) return KIND_TEXTBOX;
+    if (auto* l = qobject_cast<QLabel*>(w)) {
+        if (def == KIND_PICTURE || !l->pixmap().isNull()) return KIND_PICTURE;
+        return KIND_TEXTMSG;
+    }
+    if (qobject_cast<QFrame*>(w)) return KIND_DECORATION;
+    return def;
+}
+
+// Background role a kind paints its face with; the others need the
+// widget to fill its background for a colour to show.
+QPalette::ColorRole bgRole(CtrlKind k) {
+    switch (k) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR:
+    case KIND_STRING:
+    case KIND_TEXTBOX: return QPalette::Base;
+    case KIND_COMMAND:
+    case KIND_TOGGLE:
+    case KIND_RING: return QPalette::Button;
+    default: return QPalette::Window;
+    }
+}
+
+QPalette::ColorRole textRole(CtrlKind k) {
+    switch (k) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR:
+    case KIND_STRING:
+    case KIND_TEXTBOX: return QPalette::Text;
+    case KIND_COMMAND:
+    case KIND_TOGGLE:
+    case KIND_RING: return QPalette::ButtonText;
+    default: return QPalette::WindowText;
+    }
+}
+
+bool hasOwnLabelText(const CtrlState* s) {
+    return s->kind == KIND_COMMAND || s->kind == KIND_TOGGLE ||
+           ((s->kind == KIND_RADIO || s->kind == KIND_SWITCH) && !s->label);
+}
+
+// Numbers a ring's items hold: the `itemValues` list, else the indexes.
+QVector<RingItem> readItems(QComboBox* c) {
+    QVector<RingItem> items;
+    const QStringList values =
+        c->property("itemValues").toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (int i = 0; i < c->count(); ++i) {
+        RingItem it;
+        it.label = c->itemText(i);
+        bool ok = false;
+        it.value = i < values.size() ? values[i].trimmed().toInt(&ok) : i;
+        if (!ok && i < values.size()) it.value = i;
+        items.push_back(it);
+    }
+    return items;
+}
+
+// A port list shows the device each port number maps to; the numbers (the
+// item values) stay as they are.
+QString shownItemText(const CtrlState* s, int i) {
+    const RingItem& it = s->items[i];
+    if (!s->portList) return it.label;
+    const QString desc = QString::fromStdString(ComPortDescription(it.value));
+    return desc.isEmpty() ? it.label : desc;
+}
+
+int errorFor(int panel) { return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel; }
+
+void scheduleFlush() {
+    Tables& t = tables();
+    if (!t.timer) {
+        if (!QCoreApplication::instance()) return;
+        t.timer = new QTimer(QCoreApplication::instance());
+        t.timer->setSingleShot(true);
+        QObject::connect(t.timer, &QTimer::timeout, [] { flushAll(); });
+    }
+    if (t.timer->isActive()) return;
+    const qint64 since = t.sinceFlush.isValid() ? t.sinceFlush.elapsed() : kFlushIntervalMs;
+    t.timer->start(since >= kFlushIntervalMs ? 0 : static_cast<int>(kFlushIntervalMs - since));
+}
+
+void pushColors(CtrlState* s, QWidget* w) {
+    QPalette pal = w->palette();
+    const QColor fg = colorOf(s->textColor);
+    pal.setColor(QPalette::Text, fg);
+    pal.setColor(QPalette::WindowText, fg);
+    pal.setColor(QPalette::ButtonText, fg);
+    const QPalette::ColorRole role = bgRole(s->kind);
+    pal.setColor(role, colorOf(s->bgColor));
+    if (role == QPalette::Window) w->setAutoFillBackground(true);
+    w->setPalette(pal);
+}
+
+void pushValue(CtrlState* s, QWidget* w) {
+    switch (s->kind) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR:
+        if (auto* n = qobject_cast<CviNumeric*>(w)) n->setValue(s->num);
+        break;
+    case KIND_SLIDE:
+        if (auto* sl = qobject_cast<QSlider*>(w)) sl->setValue(static_cast<int>(s->num));
+        break;
+    case KIND_TOGGLE:
+    case KIND_RADIO:
+    case KIND_SWITCH:
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setChecked(s->num != 0.0);
+        break;
+    case KIND_RING:
+        if (auto* c = qobject_cast<QComboBox*>(w)) c->setCurrentIndex(s->ringIndex);
+        break;
+    case KIND_STRING:
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(s->text);
+        break;
+    case KIND_TEXTBOX:
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) e->setPlainText(s->text);
+        break;
+    case KIND_TEXTMSG:
+        if (auto* l = qobject_cast<QLabel*>(w)) {
+            l->setText(s->text);
+            if (s->autoSize) {
+                l->adjustSize();
+                s->geom.setSize(l->size());
+            }
+        }
+        break;
+    default: break;
+    }
+}
+
+void push(CtrlState* s) {
+    const unsigned d = s->dirty;
+    s->dirty = 0;
+    QWidget* w = s->widget.data();
+    if (!w || !d) return;
+    const QSignalBlocker block(w);
+    if (d & kDirtyRange) {
+        if (auto* n = qobject_cast<CviNumeric*>(w)) {
+            n->setRange(s->min, s->max);
+            n->setPrecision(s->precision);
+        } else if (auto* sl = qobject_cast<QSlider*>(w)) {
+            sl->setRange(static_cast<int>(s->min), static_cast<int>(s->max));
+        }
+    }
+    if (d & kDirtyItems) {
+        if (auto* c = qobject_cast<QComboBox*>(w)) {
+            for (int i = 0; i < s->items.size() && i < c->count(); ++i) c->setItemText(i, shownItemText(s, i));
+        }
+    }
+    if (d & kDirtyFont) w->setFont(s->font);
+    if (d & kDirtyValue) pushValue(s, w);
+    if (d & kDirtyGeometry) {
+        w->setGeometry(s->geom.translated(-s->origin));
+        if (s->label) s->label->move(s->labelGeom.topLeft() - s->labelOrigin);
+    }
+    if (d & kDirtyColors) pushColors(s, w);
+    if (d & kDirtyLabel) {
+        if (hasOwnLabelText(s)) {
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(s->labelText);
+        } else if (s->label) {
+            s->label->setText(s->labelText);
+        }
+    }
+    if (d & kDirtyDimmed) {
+        w->setEnabled(!s->dimmed);
+        if (s->label) s->label->setEnabled(!s->dimmed);
+    }
+    if (d & kDirtyVisible) {
+        w->setVisible(s->visible);
+        if (s->label) s->label->setVisible(s->visible);
+        if (s->visible && s->onTop) w->raise();
+    }
+    ++tables().pushes;
+}
+
+// Pushes one control's pending state (a read that depends on the widget).
+void flushOne(CtrlState* s) {
+    if (!s->dirty) return;
+    auto& v = tables().dirty;
+    v.erase(std::remove(v.begin(), v.end(), s), v.end());
+    push(s);
+}
+
+template <class T>
+T truncToWidth(double v) {
+    if (!std::isfinite(v)) return 0;
+    const double t = std::trunc(v);
+    long long ll;
+    if (t >= 9.2e18) ll = LLONG_MAX;
+    else if (t <= -9.2e18) ll = LLONG_MIN;
+    else ll = static_cast<long long>(t);
+    // Keep the low bits of the target width (two's complement).
+    return static_cast<T>(static_cast<std::make_unsigned_t<T>>(static_cast<unsigned long long>(ll)));
+}
+
+int readNumber(CtrlState* s, double* out) {
+    switch (s->kind) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR:
+    case KIND_SLIDE:
+    case KIND_TOGGLE:
+    case KIND_RADIO:
+    case KIND_SWITCH: *out = s->num; return 0;
+    case KIND_RING:
+        if (s->ringIndex < 0 || s->ringIndex >= s->items.size()) return UIEBadValue;
+        *out = s->items[s->ringIndex].value;
+        return 0;
+    default: return UIEBadValue;
+    }
+}
+
+int setNumber(int panel, int control, double v) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    double nv = v;
+    switch (s->kind) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR: nv = CviNumeric::coerce(v, s->min, s->max, s->dataType); break;
+    case KIND_SLIDE:
+        if (std::isnan(v)) return UIEBadValue;
+        nv = std::clamp(std::round(v), s->min, s->max);
+        break;
+    case KIND_TOGGLE:
+    case KIND_RADIO:
+    case KIND_SWITCH: nv = v != 0.0 ? 1.0 : 0.0; break;
+    case KIND_RING: {
+        int found = -1;
+        for (int i = 0; i < s->items.size(); ++i)
+            if (static_cast<double>(s->items[i].value) == v) {
+                found = i;
+                break;
+            }
+        if (found < 0) return UIEBadValue;
+        if (found == s->ringIndex) return 0;
+        s->ringIndex = found;
+        markDirty(s, kDirtyValue);
+        return 0;
+    }
+    default: return UIEBadValue;
+    }
+    if (nv == s->num) return 0;
+    s->num = nv;
+    markDirty(s, kDirtyValue);
+    return 0;
+}
+
+template <class T>
+int getInteger(int panel, int control, T* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!value) return UIEBadValue;
+    double v = 0;
+    if (int r = readNumber(s, &v); r < 0) return r;
+    *value = truncToWidth<T>(v);
+    return 0;
+}
+
+QStringList textLines(const QString& text) {
+    if (text.isEmpty()) return {};
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+bool isTextKind(CtrlKind k) { return k == KIND_STRING || k == KIND_TEXTBOX || k == KIND_TEXTMSG; }
+
+void setText(CtrlState* s, const QString& t) {
+    if (s->text == t) return;
+    s->text = t;
+    if (s->kind == KIND_TEXTMSG) s->labelText = t;
+    markDirty(s, kDirtyValue);
+}
+
+int setRangeEnd(CtrlState* s, int attribute, double v) {
+    if (s->kind != KIND_NUMERIC && s->kind != KIND_INDICATOR && s->kind != KIND_SLIDE) return UIEBadAttr;
+    if (std::isnan(v)) return UIEBadValue;
+    double& end = attribute == ATTR_MIN_VALUE ? s->min : s->max;
+    if (end == v) return 0;
+    end = v;
+    const double before = s->num;
+    if (s->kind == KIND_SLIDE) {
+        if (s->min <= s->max) s->num = std::clamp(s->num, s->min, s->max);
+    } else {
+        s->num = CviNumeric::coerce(s->num, s->min, s->max, s->dataType);
+    }
+    markDirty(s, kDirtyRange | (s->num != before ? kDirtyValue : 0u));
+    return 0;
+}
+
+int getRangeEnd(CtrlState* s, int attribute, double* v) {
+    if (s->kind != KIND_NUMERIC && s->kind != KIND_INDICATOR && s->kind != KIND_SLIDE) return UIEBadAttr;
+    *v = attribute == ATTR_MIN_VALUE ? s->min : s->max;
+    return 0;
+}
+
+int setColor(CtrlState* s, int& field, int rgb) {
+    rgb &= 0xFFFFFF;
+    if (field == rgb) return 0;
+    field = rgb;
+    markDirty(s, kDirtyColors);
+    return 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// State tables
+// ---------------------------------------------------------------------------
+
+int rgbOf(const QColor& c) { return static_cast<int>(c.rgb() & 0xFFFFFF); }
+QColor colorOf(int rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb & 0xFFFFFF)); }
+
+CtrlState* ctrlState(int panel, int control) {
+    auto& m = tables().ctrls;
+    auto it = m.find(keyOf(panel, control));
+    if (it == m.end() || !it->second->widget) return nullptr;
+    return it->second.get();
+}
+
+PanelState* panelState(int panel) {
+    auto& m = tables().panels;
+    auto it = m.find(panel);
+    return it == m.end() ? nullptr : it->second.get();
+}
+
+PanelState* attachPanel(int panel, int parent, int resourceId, const QByteArray& callback) {
+    auto ps = std::make_unique<PanelState>();
+    ps->handle = panel;
+    ps->parent = parent;
+    ps->resourceId = resourceId;
+    ps->callbackName = callback;
+    PanelState* raw = ps.get();
+    tables().panels[panel] = std::move(ps);
+    return raw;
+}
+
+QList<int> childPanels(int panel) {
+    QList<int> out;
+    for (const auto& [h, ps] : tables().panels)
+        if (ps->parent == panel) out.append(h);
+    return out;
+}
+
+void dropPanelState(int panel) {
+    Tables& t = tables();
+    t.panels.erase(panel);
+    for (auto it = t.ctrls.begin(); it != t.ctrls.end();) {
+        if (it->second->panel == panel) {
+            CtrlState* s = it->second.get();
+            t.dirty.erase(std::remove(t.dirty.begin(), t.dirty.end(), s), t.dirty.end());
+            it = t.ctrls.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+CtrlState* attachControl(int panel, int control) {
+    QWidget* w = controlWidget(panel, control);
+    QWidget* pw = panelWidget(panel);
+    if (!w || !pw) return nullptr;
+    auto s = std::make_unique<CtrlState>();
+    s->panel = panel;
+    s->id = control;
+    s->widget = w;
+    s->kind = kindOf(w, control);
+    s->callbackName = w->property("callback").toString().toLatin1();
+    s->onTop = w->property("onTop").toBool();
+    s->portList = w->property("portList").toBool();
+    s->origin = w->parentWidget() && w->parentWidget() != pw ? w->parentWidget()->mapTo(pw, QPoint(0, 0))
+                                                              : QPoint(0, 0);
+    s->geom = w->geometry().translated(s->origin);
+    s->visible = !w->isHidden();
+    s->dimmed = !w->isEnabledTo(pw) || !w->isEnabled();
+    s->textColor = rgbOf(w->palette().color(textRole(s->kind)));
+    s->bgColor = rgbOf(w->palette().color(bgRole(s->kind)));
+    s->font = w->font();
+    if (!w->objectName().isEmpty())
+        s->label = pw->findChild<QLabel*>(w->objectName() + QLatin1String("_label"));
+    if (s->label) {
+        QWidget* lp = s->label->parentWidget();
+        s->labelOrigin = lp && lp != pw ? lp->mapTo(pw, QPoint(0, 0)) : QPoint(0, 0);
+        s->labelGeom = s->label->geometry().translated(s->labelOrigin);
+        s->labelText = s->label->text();
+    }
+
+    switch (s->kind) {
+    case KIND_NUMERIC:
+    case KIND_INDICATOR: {
+        auto* n = static_cast<CviNumeric*>(w);
+        n->finishLoading();
+        s->min = n->minimum();
+        s->max = n->maximum();
+        s->precision = n->precision();
+        s->dataType = n->dataType();
+        s->num = n->value();
+        break;
+    }
+    case KIND_SLIDE: {
+        auto* sl = static_cast<QSlider*>(w);
+        s->min = sl->minimum();
+        s->max = sl->maximum();
+        s->num = sl->value();
+        break;
+    }
+    case KIND_TOGGLE:
+    case KIND_RADIO:
+    case KIND_SWITCH: {
+        auto* b = static_cast<QAbstractButton*>(w);
+        s->num = b->isChecked() ? 1.0 : 0.0;
+        if (!s->label) s->labelText = b->text();
+        break;
+    }
+    case KIND_COMMAND: s->labelText = static_cast<QAbstractButton*>(w)->text(); break;
+    case KIND_RING: {
+        auto* c = static_cast<QComboBox*>(w);
+        s->items = readItems(c);
+        s->ringIndex = c->currentIndex();
+        break;
+    }
+    case KIND_STRING: s->text = static_cast<QLineEdit*>(w)->text(); break;
+    case KIND_TEXTBOX: s->text = static_cast<QPlainTextEdit*>(w)->toPlainText(); break;
+    case KIND_TEXTMSG:
+        s->text = static_cast<QLabel*>(w)->text();
+        s->labelText = s->text;
+        break;
+    default: break;
+    }
+    // Right-clicks belong to the program, not to a context menu.
+    w->setContextMenuPolicy(Qt::NoContextMenu);
+    for (QWidget* c : w->findChildren<QWidget*>()) c->setContextMenuPolicy(Qt::NoContextMenu);
+
+    CtrlState* raw = s.get();
+    tables().ctrls[keyOf(panel, control)] = std::move(s);
+    connectControlEvents(raw);
+    return raw;
+}
+
+void markDirty(CtrlState* s, unsigned bits) {
+    if (!s->dirty) tables().dirty.push_back(s);
+    s->dirty |= bits;
+    scheduleFlush();
+}
+
+void flushAll() {
+    Tables& t = tables();
+    t.sinceFlush.start();
+    if (t.timer) t.timer->stop();
+    std::vector<CtrlState*> pending;
+    pending.swap(t.dirty);
+    for (CtrlState* s : pending) push(s);
+}
+
+long long pushCount() { return tables().pushes; }
+
+void refreshItemTexts(CtrlState* s) {
+    auto* c = qobject_cast<QComboBox*>(s->widget.data());
+    if (!c) return;
+    const QSignalBlocker block(c);
+    for (int i = 0; i < s->items.size() && i < c->count(); ++i) c->setItemText(i, shownItemText(s, i));
+}
+
+void raiseOnTopControls(int panel) {
+    for (auto& [key, s] : tables().ctrls)
+        if (s->panel == panel && s->onTop && s->widget) s->widget->raise();
+}
+
+}  // namespace engine
+
+using namespace engine;
+
+// ---------------------------------------------------------------------------
+// Values
+// ---------------------------------------------------------------------------
+
+int SetCtrlVal(int panel, int control, int value) { return setNumber(panel, control, value); }
+int SetCtrlVal(int panel, int control, unsigned int value) { return setNumber(panel, control, value); }
+int SetCtrlVal(int panel, int control, short value) { return setNumber(panel, control, value); }
+int SetCtrlVal(int panel, int control, unsigned short value) { return setNumber(panel, control, value); }
+int SetCtrlVal(int panel, int control, long long value) {
+    return setNumber(panel, control, static_cast<double>(value));
+}
+int SetCtrlVal(int panel, int control, double value) { return setNumber(panel, control, value); }
+int SetCtrlVal(int panel, int control, float value) { return setNumber(panel, control, value); }
+
+int SetCtrlVal(int panel, int control, const char* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!isTextKind(s->kind)) return UIEBadValue;
+    setText(s, fromProgram(value));
+    return 0;
+}
+
+int GetCtrlVal(int panel, int control, int* value) { return getInteger(panel, control, value); }
+int GetCtrlVal(int panel, int control, unsigned int* value) { return getInteger(panel, control, value); }
+int GetCtrlVal(int panel, int control, short* value) { return getInteger(panel, control, value); }
+int GetCtrlVal(int panel, int control, unsigned short* value) { return getInteger(panel, control, value); }
+
+int GetCtrlVal(int panel, int control, double* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!value) return UIEBadValue;
+    return readNumber(s, value);
+}
+
+int GetCtrlVal(int panel, int control, float* value) {
+    double v = 0;
+    const int r = GetCtrlVal(panel, control, &v);
+    if (r == 0) *value = static_cast<float>(v);
+    return r;
+}
+
+int GetCtrlVal(int panel, int control, std::string* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!value || !isTextKind(s->kind)) return UIEBadValue;
+    *value = toProgram(s->text).toStdString();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Attributes
+// ---------------------------------------------------------------------------
+
+int SetCtrlAttribute(int panel, int control, int attribute, int value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    switch (attribute) {
+    case ATTR_DIMMED: {
+        const bool on = value != 0;
+        if (s->dimmed != on) {
+            s->dimmed = on;
+            markDirty(s, kDirtyDimmed);
+        }
+        return 0;
+    }
+    case ATTR_VISIBLE: {
+        const bool on = value != 0;
+        if (s->visible != on) {
+            s->visible = on;
+            markDirty(s, kDirtyVisible);
+        }
+        return 0;
+    }
+    case ATTR_LEFT:
+    case ATTR_TOP: {
+        const int cur = attribute == ATTR_LEFT ? s->geom.left() : s->geom.top();
+        if (cur == value) return 0;
+        const QPoint delta = attribute == ATTR_LEFT ? QPoint(value - cur, 0) : QPoint(0, value - cur);
+        s->geom.translate(delta);
+        s->labelGeom.translate(delta);
+        markDirty(s, kDirtyGeometry);
+        return 0;
+    }
+    case ATTR_WIDTH:
+    case ATTR_HEIGHT: {
+        if (value < 0) return UIEBadValue;
+        const int cur = attribute == ATTR_WIDTH ? s->geom.width() : s->geom.height();
+        if (cur == value) return 0;
+        if (attribute == ATTR_WIDTH) s->geom.setWidth(value);
+        else s->geom.setHeight(value);
+        s->autoSize = false;
+        markDirty(s, kDirtyGeometry);
+        return 0;
+    }
+    case ATTR_TEXT_COLOR: return setColor(s, s->textColor, value);
+    case ATTR_TEXT_BGCOLOR: return setColor(s, s->bgColor, value);
+    case ATTR_FRAME_COLOR:
+        if (s->kind != KIND_DECORATION && s->kind != KIND_TEXTMSG && s->kind != KIND_PICTURE) return UIEBadAttr;
+        return setColor(s, s->bgColor, value);
+    case ATTR_TEXT_POINT_SIZE:
+        if (value <= 0) return UIEBadValue;
+        if (s->font.pointSize() == value) return 0;
+        s->font.setPointSize(value);
+        markDirty(s, kDirtyFont | (s->autoSize ? kDirtyValue : 0u));
+        return 0;
+    case ATTR_MIN_VALUE:
+    case ATTR_MAX_VALUE: return setRangeEnd(s, attribute, value);
+    case ATTR_PRECISION:
+        if (s->kind != KIND_NUMERIC && s->kind != KIND_INDICATOR) return UIEBadAttr;
+        if (value < 0 || value > 15) return UIEBadValue;
+        if (s->precision != value) {
+            s->precision = value;
+            markDirty(s, kDirtyRange);
+        }
+        return 0;
+    case ATTR_POINTS_PER_SCREEN:
+    case ATTR_NUM_TRACES: {
+        auto* chart = qobject_cast<CviStripChart*>(s->widget.data());
+        if (!chart) return UIEBadAttr;
+        return chart->setIntAttribute(attribute, value) ? 0 : UIEBadValue;
+    }
+    case ATTR_CTRL_INDEX:
+        if (s->kind != KIND_RING) return UIEBadAttr;
+        if (value < 0 || value >= s->items.size()) return UIEBadValue;
+        if (s->ringIndex != value) {
+            s->ringIndex = value;
+            markDirty(s, kDirtyValue);
+        }
+        return 0;
+    default: return UIEBadAttr;
+    }
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, double value) {
+    if (attribute == ATTR_MIN_VALUE || attribute == ATTR_MAX_VALUE) {
+        CtrlState* s = ctrlState(panel, control);
+        if (!s) return errorFor(panel);
+        return setRangeEnd(s, attribute, value);
+    }
+    if (std::isnan(value)) return UIEBadValue;
+    return SetCtrlAttribute(panel, control, attribute, static_cast<int>(std::lround(value)));
+}
+
+int SetCtrlAttribute(int panel, int control, int attribute, const char* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    const QString v = fromProgram(value);
+    switch (attribute) {
+    case ATTR_LABEL_TEXT:
+        if (s->kind == KIND_TEXTMSG) {
+            setText(s, v);
+            return 0;
+        }
+        if (s->labelText != v) {
+            s->labelText = v;
+            markDirty(s, kDirtyLabel);
+        }
+        return 0;
+    case ATTR_TEXT_FONT: {
+        QFont f = v == QLatin1String(VAL_APP_META_FONT) ? QApplication::font() : QFont(v);
+        if (v != QLatin1String(VAL_APP_META_FONT)) f.setPointSize(s->font.pointSize());
+        if (s->fontName == v && s->font == f) return 0;
+        s->fontName = v;
+        s->font = f;
+        markDirty(s, kDirtyFont | (s->autoSize ? kDirtyValue : 0u));
+        return 0;
+    }
+    default: return UIEBadAttr;
+    }
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!value) return UIEBadValue;
+    switch (attribute) {
+    case ATTR_DIMMED: *value = s->dimmed; return 0;
+    case ATTR_VISIBLE: *value = s->visible; return 0;
+    case ATTR_LEFT:
+    case ATTR_TOP:
+    case ATTR_WIDTH:
+    case ATTR_HEIGHT:
+        if (s->autoSize) flushOne(s);  // a text message sizes itself to its text
+        *value = attribute == ATTR_LEFT ? s->geom.left()
+               : attribute == ATTR_TOP  ? s->geom.top()
+               : attribute == ATTR_WIDTH ? s->geom.width()
+                                         : s->geom.height();
+        return 0;
+    case ATTR_TEXT_COLOR: *value = s->textColor; return 0;
+    case ATTR_TEXT_BGCOLOR: *value = s->bgColor; return 0;
+    case ATTR_FRAME_COLOR:
+        if (s->kind != KIND_DECORATION && s->kind != KIND_TEXTMSG && s->kind != KIND_PICTURE) return UIEBadAttr;
+        *value = s->bgColor;
+        return 0;
+    case ATTR_TEXT_POINT_SIZE: *value = s->font.pointSize(); return 0;
+    case ATTR_MIN_VALUE:
+    case ATTR_MAX_VALUE: {
+        double d = 0;
+        if (int r = getRangeEnd(s, attribute, &d); r < 0) return r;
+        *value = truncToWidth<int>(d);
+        return 0;
+    }
+    case ATTR_PRECISION:
+        if (s->kind != KIND_NUMERIC && s->kind != KIND_INDICATOR) return UIEBadAttr;
+        *value = s->precision;
+        return 0;
+    case ATTR_POINTS_PER_SCREEN:
+    case ATTR_NUM_TRACES: {
+        auto* chart = qobject_cast<CviStripChart*>(s->widget.data());
+        if (!chart) return UIEBadAttr;
+        return chart->getIntAttribute(attribute, value) ? 0 : UIEBadAttr;
+    }
+    case ATTR_CTRL_INDEX:
+        if (s->kind != KIND_RING) return UIEBadAttr;
+        *value = s->ringIndex;
+        return 0;
+    case ATTR_NUM_ITEMS:
+        if (s->kind != KIND_RING) return UIEBadAttr;
+        *value = s->items.size();
+        return 0;
+    case ATTR_TEXT_LINES:
+        if (s->kind != KIND_TEXTBOX) return UIEBadAttr;
+        *value = textLines(s->text).size();
+        return 0;
+    default: return UIEBadAttr;
+    }
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, double* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!value) return UIEBadValue;
+    if (attribute == ATTR_MIN_VALUE || attribute == ATTR_MAX_VALUE) return getRangeEnd(s, attribute, value);
+    int v = 0;
+    const int r = GetCtrlAttribute(panel, control, attribute, &v);
+    if (r == 0) *value = v;
+    return r;
+}
+
+int GetCtrlAttribute(int panel, int control, int attribute, std::string* value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (!value) return UIEBadValue;
+    switch (attribute) {
+    case ATTR_LABEL_TEXT: *value = toProgram(s->kind == KIND_TEXTMSG ? s->text : s->labelText).toStdString(); return 0;
+    case ATTR_TEXT_FONT:
+        *value = s->fontName.isEmpty() ? s->font.family().toLatin1().toStdString()
+                                       : toProgram(s->fontName).toStdString();
+        return 0;
+    default: return UIEBadAttr;
+    }
+}
+
+int GetCtrlBoundingRect(int panel, int control, int* top, int* left, int* height, int* width) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (s->autoSize) flushOne(s);
+    QRect r = s->geom;
+    if (s->label && s->visible && !s->label->isHidden()) r = r.united(s->labelGeom);
+    if (top) *top = r.top();
+    if (left) *left = r.left();
+    if (height) *height = r.height();
+    if (width) *width = r.width();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Creating controls, text boxes, lists, pictures
+// ---------------------------------------------------------------------------
+
+int NewCtrl(int panel, int style, const char* label, int top, int left) {
+    QWidget* pw = panelWidget(panel);
+    if (!pw) return UIEBadPanel;
+    if (style != CTRL_TEXT_MSG) return UIEBadValue;
+    auto* l = new QLabel(fromProgram(label), pw);
+    l->move(left, top);
+    l->adjustSize();
+    l->show();
+    const int id = adoptControl(panel, l);
+    if (id < 0) {
+        delete l;
+        return UIEBadPanel;
+    }
+    CtrlState* s = attachControl(panel, id);
+    s->autoSize = true;
+    raiseOnTopControls(panel);
+    return id;
+}
+
+int ResetTextBox(int panel, int control, const char* text) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (s->kind != KIND_TEXTBOX) return UIEBadCtrl;
+    setText(s, fromProgram(text));
+    return 0;
+}
+
+int ReplaceTextBoxLine(int panel, int control, int line, const char* text) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (s->kind != KIND_TEXTBOX) return UIEBadCtrl;
+    if (line < 0) return UIEBadValue;
+    const bool endsWithBreak = s->text.endsWith(QLatin1Char('\n'));
+    QStringList lines = textLines(s->text);
+    while (lines.size() <= line) lines.append(QString());
+    lines[line] = fromProgram(text);
+    QString joined = lines.join(QLatin1Char('\n'));
+    if (endsWithBreak) joined += QLatin1Char('\n');
+    setText(s, joined);
+    return 0;
+}
+
+int ReplaceListItem(int panel, int control, int index, const char* label, int value) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    if (s->kind != KIND_RING) return UIEBadCtrl;
+    if (index < 0 || index >= s->items.size()) return UIEBadValue;
+    RingItem& it = s->items[index];
+    const QString l = fromProgram(label);
+    if (it.label == l && it.value == value) return 0;
+    it.label = l;
+    it.value = value;
+    markDirty(s, kDirtyItems);
+    return 0;
+}
+
+int DisplayImageFile(int panel, int control, const char* fileName) {
+    CtrlState* s = ctrlState(panel, control);
+    if (!s) return errorFor(panel);
+    auto* l = qobject_cast<QLabel*>(s->widget.data());
+    if (!l || !fileName) return UIEBadCtrl;
+    QPixmap pm;
+    if (!pm.load(resolveProgramFile(fileName))) return UIEFileOpen;
+    l->setPixmap(pm);
+    return 0;
+}
