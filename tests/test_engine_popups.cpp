@@ -1,0 +1,132 @@
+// File selection and confirmation pop-ups answered from the test queue.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "engine/cvi.h"
+#include "engine/testing_io.h"
+
+namespace {
+
+class PopupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestResetPopups();
+        std::ofstream(path("KVORpara.cfg")) << "1\n";
+        std::memset(buf, 'Z', sizeof buf);
+    }
+    void TearDown() override { TestResetPopups(); }
+    std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
+    int select(int button, int restrictExtension = 1) {
+        return FileSelectPopup(dir.path().toStdString().c_str(), "KVORpara.cfg", "*.cfg", "K-VOR-MS-Series Parameter File",
+                               button, 0, restrictExtension, 1, 1, buf);
+    }
+    bool guardIntact() const {
+        for (std::size_t i = MAX_PATHNAME_LEN; i < sizeof buf; ++i)
+            if (buf[i] != 'Z') return false;
+        return true;
+    }
+    QTemporaryDir dir;
+    char buf[MAX_PATHNAME_LEN + 40];
+};
+
+TEST_F(PopupTest, SaveDialogTellsExistingFromNewNames) {
+    TestQueueFileSelect(path("KVORpara.cfg"));
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_EXISTING_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("KVORpara.cfg"));
+
+    TestQueueFileSelect(path("other.cfg"));
+    EXPECT_EQ(select(VAL_SAVE_BUTTON), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("other.cfg"));
+
+    // A name typed without the extension gets it; a relative name lands in
+    // the dialog's directory.
+    TestQueueFileSelect("typed");
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("typed.cfg"));
+    TestQueueFileSelect("KVORpara");
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_EXISTING_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("KVORpara.cfg"));
+    TestQueueFileSelect("UPPER.CFG");
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("UPPER.CFG"));
+    TestQueueFileSelect("free.txt");
+    EXPECT_EQ(select(VAL_OK_BUTTON, 0), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("free.txt"));
+    EXPECT_TRUE(guardIntact());
+}
+
+TEST_F(PopupTest, LoadDialogAcceptsOnlyExistingFiles) {
+    TestQueueFileSelect(path("KVORpara.cfg"));
+    EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_EXISTING_FILE_SELECTED);
+    TestQueueFileSelect(path("missing.cfg"));
+    EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(buf, "");
+    TestQueueFileSelect(dir.path().toStdString());  // a directory is no file
+    EXPECT_EQ(select(VAL_SELECT_BUTTON, 0), VAL_NO_FILE_SELECTED);
+}
+
+TEST_F(PopupTest, CancelAndOverlongPathsGiveNoFile) {
+    TestQueueFileSelect("");
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(buf, "");
+
+    // Cutting the path to fit the buffer would name another file.
+    TestQueueFileSelect(path(std::string(MAX_PATHNAME_LEN, 'n') + ".cfg"));
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(buf, "");
+    EXPECT_TRUE(guardIntact());
+}
+
+TEST_F(PopupTest, LogKeepsTheArgumentsTheProgramPassed) {
+    TestQueueFileSelect("");
+    FileSelectPopup("/opt/kvor", "XF-LINEAR.DAT", "*.dat", "K-VOR-QX-Series-Linearisation-File", VAL_LOAD_BUTTON, 0,
+                    1, 1, 1, buf);
+    TestQueueConfirm(1);
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?"), 1);
+    TestQueueConfirm(0);
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "again"), 0);
+
+    const auto& log = TestPopupLog();
+    ASSERT_EQ(log.size(), 3u);
+    EXPECT_EQ(log[0].kind, "FileSelectPopup");
+    EXPECT_EQ(log[0].defaultDirectory, "/opt/kvor");
+    EXPECT_EQ(log[0].defaultFileName, "XF-LINEAR.DAT");
+    EXPECT_EQ(log[0].fileTypeList, "*.dat");
+    EXPECT_EQ(log[0].title, "K-VOR-QX-Series-Linearisation-File");
+    EXPECT_EQ(log[0].buttonLabel, VAL_LOAD_BUTTON);
+    EXPECT_EQ(log[0].restrictExtension, 1);
+    EXPECT_EQ(log[0].result, VAL_NO_FILE_SELECTED);
+    EXPECT_EQ(log[1].kind, "ConfirmPopup");
+    EXPECT_EQ(log[1].message, "Output-File already exist! - Overwrite ?");
+    EXPECT_EQ(log[1].result, 1);
+    EXPECT_EQ(log[2].result, 0);
+}
+
+TEST_F(PopupTest, WithoutDialogsAnUnqueuedPopupAnswersNoAndSaysSo) {
+    setenv("KVOR_NO_DIALOGS", "1", 1);
+    testing::internal::CaptureStderr();
+    const int file = select(VAL_OK_BUTTON);
+    const int yes = ConfirmPopup("ATTENTION!", "Overwrite ?");
+    const std::string err = testing::internal::GetCapturedStderr();
+    unsetenv("KVOR_NO_DIALOGS");
+    EXPECT_EQ(file, VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(buf, "");
+    EXPECT_EQ(yes, 0);
+    EXPECT_NE(err.find("K-VOR-MS-Series Parameter File"), std::string::npos) << err;
+    EXPECT_NE(err.find("ATTENTION!"), std::string::npos) << err;
+
+    // Queued answers still win.
+    setenv("KVOR_NO_DIALOGS", "1", 1);
+    TestQueueConfirm(1);
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 1);
+    unsetenv("KVOR_NO_DIALOGS");
+}
+
+}  // namespace
