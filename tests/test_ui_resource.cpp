@@ -28,8 +28,11 @@
 #include <string>
 #include <vector>
 
+#include "app/callbacks.h"
+#include "engine/cvi.h"
 #include "engine/graph.h"
 #include "engine/numeric.h"
+#include "engine/testing.h"
 #include "ui/controls.h"
 
 // Readable failure messages for Qt strings.
@@ -385,6 +388,178 @@ TEST_F(UiResource, ControlsStayInsideTheirPanelAndApart) {
             if (b.id <= a.id || b.panelResourceId != a.panelResourceId || shareAPlace(a.id, b.id)) continue;
             EXPECT_FALSE(ra.intersects(boundingRect(b.id))) << a.name << " overlaps " << b.name;
         }
+    }
+}
+
+// The same file through the engine, loaded as start-up loads it.
+class UiLoadedPanels : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        RegisterProgramCallbacks();
+        main_ = LoadPanel(0, kResourceFile, MAINPANEL);
+        ASSERT_GT(main_, 0);
+        for (int rid : {PARA0, PARA1, PARA2, CALIB, TRIGG}) {
+            const int h = LoadPanel(main_, kResourceFile, rid);
+            ASSERT_GT(h, 0) << rid;
+            handle_[rid] = h;
+        }
+        handle_[POPUP] = LoadPanel(0, kResourceFile, POPUP);
+        ASSERT_GT(handle_[POPUP], 0);
+        handle_[MAINPANEL] = main_;
+        for (int rid : {PARA0, PARA1, PARA2, CALIB}) SetPanelPos(handle_[rid], 98, 8);
+        SetPanelPos(handle_[TRIGG], 70, 590);
+    }
+    static void TearDownTestSuite() {
+        if (handle_.count(POPUP)) DiscardPanel(handle_[POPUP]);
+        if (main_ > 0) DiscardPanel(main_);  // its child panels go with it
+        handle_.clear();
+        main_ = 0;
+    }
+    static int h(int id) { return handle_.at(kControlDefs[id - 1].panelResourceId); }
+
+    static inline int main_ = 0;
+    static inline std::map<int, int> handle_;
+};
+
+TEST_F(UiLoadedPanels, LoadInStartUpOrderWithDistinctHandles) {
+    QSet<int> seen;
+    for (const auto& [rid, handle] : handle_) {
+        EXPECT_GT(handle, 0) << rid;
+        seen.insert(handle);
+    }
+    EXPECT_EQ(seen.size(), 7);
+    for (const ControlDef& d : kControlDefs) EXPECT_EQ(TestCtrlKind(h(d.id), d.id), d.kind) << d.name;
+}
+
+// What GetPanelValues reads at start-up is the record's defaults.
+TEST_F(UiLoadedPanels, StartUpReadsTheDefaults) {
+    auto u16 = [&](int id) {
+        unsigned short v = 0xBEEF;
+        EXPECT_EQ(GetCtrlVal(h(id), id, &v), 0) << kControlDefs[id - 1].name;
+        return static_cast<int>(v);
+    };
+    EXPECT_EQ(u16(DropEvalMode), 1);
+    EXPECT_EQ(u16(RINGTrgMode), 0);
+    EXPECT_EQ(u16(DROPHardwareMode), 1);
+    EXPECT_EQ(u16(SWITCHPara0W5), 1);
+    EXPECT_EQ(u16(NUMToleranceUP), 100);
+    EXPECT_EQ(u16(NUMTrig1), 10);
+    EXPECT_EQ(u16(SLIDEVideoTHD_B), 50);
+    EXPECT_EQ(u16(NUMPixEndA), 4096);
+    EXPECT_EQ(u16(RINGGainB), 0);
+    EXPECT_EQ(u16(NUMTriggThresholdA), 50);
+    EXPECT_EQ(u16(RBTRam), 1);
+    unsigned int setpoint = 0;
+    GetCtrlVal(h(NUMSetpoint), NUMSetpoint, &setpoint);
+    EXPECT_EQ(setpoint, 37000u);
+    float scale = 0;
+    GetCtrlVal(h(NUMScaleB), NUMScaleB, &scale);
+    EXPECT_EQ(static_cast<unsigned int>(scale * 1024.0f), 1024u);  // the record's scale
+    int com = 0;
+    GetCtrlVal(h(DropDCom), DropDCom, &com);
+    EXPECT_EQ(com, 1);
+    std::string status;
+    GetCtrlVal(h(TEXTStatus), TEXTStatus, &status);
+    EXPECT_EQ(status, "InitVars");
+}
+
+TEST_F(UiLoadedPanels, ExtremeValuesComeBackUnchanged) {
+    const unsigned int u32max = 4294967295u;
+    EXPECT_EQ(SetCtrlVal(h(NUMSetpoint), NUMSetpoint, u32max), 0);
+    unsigned int sp = 0;
+    GetCtrlVal(h(NUMSetpoint), NUMSetpoint, &sp);
+    EXPECT_EQ(sp, u32max);
+    SetCtrlVal(h(NUMSetpoint), NUMSetpoint, 37000u);
+
+    const float big = static_cast<float>(u32max / 1024.0);  // largest scale the binding shows
+    const float fine = 1264 / 1024.0f;                     // 1.234375: every digit matters
+    for (float f : {big, fine}) {
+        SetCtrlVal(h(NUMScaleA), NUMScaleA, f);
+        float back = 0;
+        GetCtrlVal(h(NUMScaleA), NUMScaleA, &back);
+        EXPECT_EQ(back, f);
+    }
+    SetCtrlVal(h(NUMScaleA), NUMScaleA, 1.0f);
+
+    struct Top { int id; unsigned short v, start; };
+    for (const Top& t : {Top{NUMTeachB, 8192, 512}, Top{NUMPixEndB, 8192, 4096}, Top{NUMToleranceLO, 8192, 100},
+                         Top{NUMPvalA, 1000, 500}, Top{NUMPara0W4, 2048, 1}, Top{NUMTrig4, 65535, 0},
+                         Top{NUMTriggThresholdB, 65535, 50}, Top{SLIDEVideoTHD_A, 255, 50}}) {
+        EXPECT_EQ(SetCtrlVal(h(t.id), t.id, t.v), 0) << kControlDefs[t.id - 1].name;
+        unsigned short back = 0;
+        GetCtrlVal(h(t.id), t.id, &back);
+        EXPECT_EQ(back, t.v) << kControlDefs[t.id - 1].name;
+        SetCtrlVal(h(t.id), t.id, t.start);
+    }
+    struct RingSpan { int id, first, last, start; };
+    for (const RingSpan& r : {RingSpan{DropEvalMode, 0, 4, 1}, RingSpan{RINGTrgMode, 0, 3, 0},
+                              RingSpan{DROPAnaMode, 0, 4, 0}, RingSpan{DROPHardwareMode, 0, 4, 1},
+                              RingSpan{DROPpmodeB, 0, 1, 1}, RingSpan{DropDCom, 1, 8, 1}}) {
+        for (int v = r.first; v <= r.last; ++v) {
+            EXPECT_EQ(SetCtrlVal(h(r.id), r.id, v), 0) << kControlDefs[r.id - 1].name << " " << v;
+            int back = -1;
+            GetCtrlVal(h(r.id), r.id, &back);
+            EXPECT_EQ(back, v);
+        }
+        SetCtrlVal(h(r.id), r.id, r.start);
+    }
+}
+
+TEST_F(UiLoadedPanels, HiddenControlsAndSharedPanelSize) {
+    for (int id : {HelpText1, HelpText2, BTNWriteXFMA, BTNWriteXFSL}) {
+        int visible = -1;
+        EXPECT_EQ(GetCtrlAttribute(h(id), id, ATTR_VISIBLE, &visible), 0);
+        EXPECT_EQ(visible, 0) << kControlDefs[id - 1].name;
+    }
+    int w0 = 0, h0 = 0;
+    GetPanelAttribute(handle_[PARA0], ATTR_WIDTH, &w0);
+    GetPanelAttribute(handle_[PARA0], ATTR_HEIGHT, &h0);
+    for (int rid : {PARA1, PARA2, CALIB}) {
+        int w = 0, hh = 0;
+        GetPanelAttribute(handle_[rid], ATTR_WIDTH, &w);
+        GetPanelAttribute(handle_[rid], ATTR_HEIGHT, &hh);
+        EXPECT_EQ(w, w0) << rid;
+        EXPECT_EQ(hh, h0) << rid;
+    }
+}
+
+// A right-click puts a help box beside its control by fixed offsets; the
+// layout must leave room for the whole box there.
+TEST_F(UiLoadedPanels, HelpBoxesOpenInsideTheMainPanel) {
+    struct Rule { int id, box, dx, dy; bool right; };  // right: left edge is L + W + dx
+    const std::vector<Rule> rules = {
+        {BTNRun, HelpText1, 10, -20, true}, {BTNStop, HelpText1, 10, -20, true},
+        {BTNVideo, HelpText1, 10, -20, true}, {BTNData, HelpText1, 10, -20, true},
+        {BTNGet, HelpText1, 20, -25, true}, {BTNSend, HelpText1, 20, -25, true},
+        {ButtonTeach, HelpText1, -200, -20, false}, {ButtonReset, HelpText1, 10, -60, true},
+        {TOGGBTN_Recorder, HelpText1, 10, -50, true}, {DropDCom, HelpText2, 20, -120, true},
+        {GRAPHVideoMaster, HelpText2, 40, 30, false}, {GRAPHVideoSlave, HelpText2, 60, 30, false},
+        {GRAPHDataRaw, HelpText2, 40, 30, false}, {GRAPHDataNorm, HelpText2, 40, 30, false},
+        {NUMToleranceUP, HelpText1, 20, -10, true}, {NUMToleranceLO, HelpText1, 20, -10, true},
+        {NUMTriggThresholdA, HelpText1, 30, -10, true}, {NUMTriggThresholdB, HelpText1, 30, -10, true},
+    };
+    int mainW = 0, mainH = 0;
+    GetPanelAttribute(main_, ATTR_WIDTH, &mainW);
+    GetPanelAttribute(main_, ATTR_HEIGHT, &mainH);
+    for (const Rule& r : rules) {
+        SCOPED_TRACE(kControlDefs[r.id - 1].name);
+        int top = 0, left = 0, height = 0, width = 0;
+        ASSERT_EQ(GetCtrlBoundingRect(h(r.id), r.id, &top, &left, &height, &width), 0);
+        if (h(r.id) != main_) {
+            int pl = 0, pt = 0;
+            GetPanelAttribute(h(r.id), ATTR_LEFT, &pl);
+            GetPanelAttribute(h(r.id), ATTR_TOP, &pt);
+            left += pl;
+            top += pt;
+        }
+        int bw = 0, bh = 0;
+        GetCtrlAttribute(main_, r.box, ATTR_WIDTH, &bw);
+        GetCtrlAttribute(main_, r.box, ATTR_HEIGHT, &bh);
+        const int bx = left + (r.right ? width : 0) + r.dx, by = top + r.dy;
+        EXPECT_GE(bx, 0);
+        EXPECT_GE(by, 0);
+        EXPECT_LE(bx + bw, mainW);
+        EXPECT_LE(by + bh, mainH);
     }
 }
 
