@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -421,6 +422,11 @@ struct SensorPair::Impl {
             if (fd >= 0 && fd == master && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
                 uint8_t buf[4096];
                 bool got = false;
+                // A serial library claims the tty exclusively while it has it
+                // open. Our own slave descriptor keeps the tty alive, so a claim
+                // left by a program that died without closing would outlive it
+                // and lock out its restart; drop the claim whenever it talks.
+                if (fds[1].revents & POLLIN) ::ioctl(slave, TIOCNXCL);
                 for (;;) {
                     const ssize_t n = ::read(master, buf, sizeof buf);
                     if (n <= 0) break;

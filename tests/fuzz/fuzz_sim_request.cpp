@@ -1,0 +1,46 @@
+// The simulated pair's request reader on arbitrary bytes and arrival times:
+// it must never crash, emit only well-formed requests that are exact copies
+// of bytes it was given, and account for every byte.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "sim/request_reader.h"
+
+using kvorsim::Clock;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 1) return 0;
+    // The first byte sets the stall time; a 0xEE byte in the stream stands for
+    // a pause before the byte that follows it.
+    const auto stall = std::chrono::milliseconds(1 + data[0] % 64);
+    kvorsim::RequestReader reader(stall);
+    Clock::time_point t{};
+    std::vector<uint8_t> fed;
+    uint64_t pushed = 0;
+    for (size_t i = 1; i < size; ++i) {
+        if (data[i] == 0xEE && i + 1 < size) {
+            t += std::chrono::milliseconds(data[++i]);
+            if (data[i] & 1) reader.expire(t);
+        }
+        t += std::chrono::microseconds(520);
+        kvorsim::Request rq;
+        fed.push_back(data[i]);
+        ++pushed;
+        if (reader.push(data[i], t, rq)) {
+            if (rq.bytes[0] != 0x00 || rq.bytes[1] != 0x55) std::abort();
+            if (!kvorsim::isKnownCommand(rq.command)) std::abort();
+            if (rq.command != uint16_t(rq.bytes[2] << 8 | rq.bytes[3])) std::abort();
+            if (rq.argument != uint16_t(rq.bytes[4] << 8 | rq.bytes[5])) std::abort();
+            for (size_t w = 0; w < 15; ++w)
+                if (rq.data[w] != uint16_t(rq.bytes[6 + 2 * w] << 8 | rq.bytes[7 + 2 * w])) std::abort();
+            // A request is the last 36 bytes given, unchanged.
+            if (std::memcmp(rq.bytes.data(), fed.data() + fed.size() - 36, 36) != 0) std::abort();
+            if (rq.time != t) std::abort();
+        }
+        if (reader.pending() >= 36) std::abort();
+    }
+    if (reader.frames() * 36 + reader.garbageBytes() + reader.stalledBytes() + reader.pending() != pushed) std::abort();
+    return 0;
+}
