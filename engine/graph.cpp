@@ -98,6 +98,7 @@ CviGraph::CviGraph(QWidget* parent) : QCustomPlot(parent) {
         cursorItems_[i] = {line, mark};
     }
     repaint_.setSingleShot(true);
+    repaint_.setTimerType(Qt::PreciseTimer);  // a coarse timer may fire early
     connect(&repaint_, &QTimer::timeout, this, &CviGraph::render);
     markDirty(Dirty::All);
 }
@@ -344,6 +345,7 @@ CviStripChart::CviStripChart(QWidget* parent) : QCustomPlot(parent) {
     yAxis2->setVisible(false);
     setNumTraces(1);
     repaint_.setSingleShot(true);
+    repaint_.setTimerType(Qt::PreciseTimer);
     connect(&repaint_, &QTimer::timeout, this, &CviStripChart::render);
     markDirty(true);
 }
