@@ -51,8 +51,11 @@ CviNumeric::CviNumeric(QWidget* parent)
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     setKeyboardTracking(false);
     // Enter and focus-out after typing both end here; an arrow step does not.
+    // textEdited comes from the user's typing only; the line edit's own
+    // "modified" flag is cleared by Enter before we see it.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { typed_ = true; });
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
-        if (!lineEdit()->isModified() || isReadOnly()) return;
+        if (!typed_ || isReadOnly()) return;
         takeTypedText();
         emit userChanged();
     });
@@ -136,8 +139,9 @@ void CviNumeric::finishLoading() {
 
 void CviNumeric::refreshText() {
     const QString t = format(value_, precision_, type_);
-    // setText clears the line edit's "modified" flag: typed text is gone.
-    if (lineEdit()->text() != t || lineEdit()->isModified()) lineEdit()->setText(t);
+    // Text set by code replaces anything typed and not yet entered.
+    typed_ = false;
+    if (lineEdit()->text() != t) lineEdit()->setText(t);
 }
 
 void CviNumeric::takeTypedText() {
@@ -146,13 +150,12 @@ void CviNumeric::takeTypedText() {
     const double v = QLocale::c().toDouble(t, &ok);
     if (ok) value_ = coerce(v, min_, max_, type_);
     given_ = value_;
-    lineEdit()->setModified(false);
     refreshText();
 }
 
 void CviNumeric::stepBy(int steps) {
     if (isReadOnly() || steps == 0) return;
-    const bool typed = lineEdit()->isModified();
+    const bool typed = typed_;
     const double before = value_;
     if (typed) takeTypedText();
     value_ = coerce(value_ + steps * increment_, min_, max_, type_);

@@ -86,5 +86,6 @@ private:
     DataType type_ = Double;
     bool indicator_ = false;
     bool loading_ = true;
+    bool typed_ = false;  // the user typed since the last entry
     double increment_ = 1.0;
 };
