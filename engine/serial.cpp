@@ -365,9 +365,11 @@ int ComWrt(int port, const char* buffer, int count) {
     QElapsedTimer clock;
     clock.start();
     const qint64 budget = static_cast<qint64>(p->timeout * 1000.0);
+    // Every successful wait has written something; a time-out of 0 still
+    // writes what the line takes at once.
     while (s->bytesToWrite() > 0 && !p->lost) {
-        const qint64 left = budget - clock.elapsed();
-        if (left <= 0 || !s->waitForBytesWritten(static_cast<int>(std::min<qint64>(left, 1 << 30)))) break;
+        const qint64 left = std::clamp<qint64>(budget - clock.elapsed(), 0, 1 << 30);
+        if (!s->waitForBytesWritten(static_cast<int>(left))) break;
     }
     // Report what went on the line; what could not go in time is dropped
     // rather than sent later behind the caller's back.
@@ -394,11 +396,10 @@ int ComRd(int port, char* buffer, int count) {
         const qint64 n = s->read(buffer + got, count - got);
         if (n > 0) got += n;
         if (got >= count || p->lost) break;
-        const qint64 left = budget - clock.elapsed();
-        if (left <= 0) break;
+        // Also with no time left: bytes still in the kernel count as queued.
+        const qint64 left = std::clamp<qint64>(budget - clock.elapsed(), 0, 1 << 30);
         // Emits readyRead inside; runNotification sees inCall and waits.
-        if (!s->waitForReadyRead(static_cast<int>(std::min<qint64>(left, 1 << 30))) &&
-            s->error() != QSerialPort::TimeoutError)
+        if (!s->waitForReadyRead(static_cast<int>(left)) && (left == 0 || s->error() != QSerialPort::TimeoutError))
             break;
     }
     afterCall(port);

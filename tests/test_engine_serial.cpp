@@ -294,9 +294,14 @@ TEST_F(SerialTest, QueueLengthCountsBytesTheEventLoopHasNotSeen) {
     const double end = Timer() + 2.0;
     while ((n = GetInQLen(kPort)) < 72 && Timer() < end) usleep(1000);
     EXPECT_EQ(n, 72);
+    // With no time to wait, a read still takes what the kernel holds.
+    ASSERT_EQ(SetComTime(kPort, 0.0), 0);
     char buf[72];
     EXPECT_EQ(ComRd(kPort, buf, 72), 72);
     EXPECT_EQ(GetInQLen(kPort), 0);
+    EXPECT_EQ(ComRd(kPort, buf, 72), 0);
+    EXPECT_EQ(ComWrt(kPort, buf, 36), 36) << "and a write still goes out";
+    EXPECT_EQ(pty.receive(36, 1000).size(), 36u);
 }
 
 TEST_F(SerialTest, FlushInEmptiesQtsBufferAndTheKernelQueue) {
