@@ -1,0 +1,201 @@
+// Panels: loading from the resource file, placing child panels, windows,
+// closing, discarding, callbacks bound by name.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/internal.h"
+#include "support/engine_panels_fixture.h"
+
+using fixture::EnginePanels;
+using fixture::events;
+using fixture::kFile;
+
+namespace {
+
+class EnginePanelsTest : public EnginePanels {};
+
+TEST_F(EnginePanelsTest, LoadFailuresAreNegative) {
+    EXPECT_LT(LoadPanel(0, "no-such-file.uir", MAINPANEL), 0);
+    EXPECT_EQ(LoadPanel(0, kFile, TRIGG), UIEResourceNotFound);  // not in this file
+    EXPECT_EQ(LoadPanel(0, kFile, 99), UIEResourceNotFound);
+    EXPECT_EQ(LoadPanel(9999, kFile, PARA1), UIEBadPanel);
+    EXPECT_LT(LoadPanel(0, nullptr, MAINPANEL), 0);
+
+    // A file that is not a resource file at all.
+    QTemporaryDir dir;
+    const QString junk = dir.filePath("junk.uir");
+    QFile f(junk);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not xml at all");
+    f.close();
+    EXPECT_LT(LoadPanel(0, junk.toLocal8Bit().constData(), MAINPANEL), 0);
+}
+
+TEST_F(EnginePanelsTest, EachLoadIsANewPanelWithItsOwnControls) {
+    const int second = LoadPanel(0, kFile, MAINPANEL);
+    ASSERT_GT(second, 0);
+    EXPECT_NE(second, main);
+    ASSERT_EQ(SetCtrlVal(second, NUMAval, 7), 0);
+    int v = -1;
+    ASSERT_EQ(GetCtrlVal(main, NUMAval, &v), 0);
+    EXPECT_EQ(v, 0);
+    ASSERT_EQ(DiscardPanel(second), 0);
+}
+
+TEST_F(EnginePanelsTest, ChildPanelsSitInsideTheirParentWhereTheyArePut) {
+    QWidget* mainW = engine::panelWidget(main);
+    QWidget* paraW = engine::panelWidget(para1);
+    ASSERT_NE(paraW, nullptr);
+    EXPECT_EQ(paraW->parentWidget(), mainW);
+    EXPECT_FALSE(paraW->isWindow());
+    ASSERT_EQ(SetPanelPos(para1, 98, 8), 0);
+    int top = 0, left = 0;
+    ASSERT_EQ(GetPanelAttribute(para1, ATTR_TOP, &top), 0);
+    ASSERT_EQ(GetPanelAttribute(para1, ATTR_LEFT, &left), 0);
+    EXPECT_EQ(top, 98);
+    EXPECT_EQ(left, 8);
+    EXPECT_EQ(paraW->geometry().topLeft(), QPoint(8, 98));
+    int width = 0, height = 0;
+    ASSERT_EQ(GetPanelAttribute(para1, ATTR_WIDTH, &width), 0);
+    ASSERT_EQ(GetPanelAttribute(para1, ATTR_HEIGHT, &height), 0);
+    EXPECT_EQ(width, 570);
+    EXPECT_EQ(height, 180);
+
+    // Shown and hidden on their own; a child is not shown at load.
+    EXPECT_TRUE(TestPanelDisplayed(para1));
+    EXPECT_FALSE(TestPanelDisplayed(calib));
+    ASSERT_EQ(HidePanel(para1), 0);
+    ASSERT_EQ(DisplayPanel(calib), 0);
+    EXPECT_FALSE(TestPanelDisplayed(para1));
+    EXPECT_TRUE(TestPanelDisplayed(calib));
+    int visible = -1;
+    ASSERT_EQ(GetPanelAttribute(para1, ATTR_VISIBLE, &visible), 0);
+    EXPECT_EQ(visible, 0);
+}
+
+TEST_F(EnginePanelsTest, TopLevelPanelsAreWindowsOfTheirSize) {
+    QWidget* w = engine::panelWidget(popup);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isWindow());
+    EXPECT_EQ(w->size(), QSize(400, 200));
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Recorder"));
+    EXPECT_FALSE(TestPanelDisplayed(popup));
+    ASSERT_EQ(SetPanelAttribute(popup, ATTR_TITLE, "Rec \xB5"), 0);
+    EXPECT_EQ(w->windowTitle(), QString::fromUtf8("Rec \xC2\xB5"));
+    EXPECT_EQ(SetPanelAttribute(popup, ATTR_PRECISION, 1), UIEBadAttr);
+}
+
+TEST_F(EnginePanelsTest, HelpBoxesStayAboveChildPanels) {
+    // HelpText1 is marked onTop; showing a settings page must not cover it.
+    ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
+    TestFlushRepaints();
+    ASSERT_EQ(DisplayPanel(calib), 0);
+    ASSERT_EQ(DisplayPanel(para1), 0);
+    const QObjectList& order = engine::panelWidget(main)->children();  // back to front
+    const int help = order.indexOf(engine::controlWidget(main, HelpText1));
+    EXPECT_GT(help, order.indexOf(engine::panelWidget(para1)));
+    EXPECT_GT(help, order.indexOf(engine::panelWidget(calib)));
+    // ... and a control without the mark stays below them.
+    EXPECT_LT(order.indexOf(engine::controlWidget(main, BTNRun)), order.indexOf(engine::panelWidget(para1)));
+}
+
+TEST_F(EnginePanelsTest, DiscardForgetsThePanelItsChildrenAndControls) {
+    const int extraMain = LoadPanel(0, kFile, MAINPANEL);
+    const int extraChild = LoadPanel(extraMain, kFile, PARA1);
+    ASSERT_GT(extraChild, 0);
+    ASSERT_EQ(DiscardPanel(extraMain), 0);
+    EXPECT_EQ(DiscardPanel(extraMain), UIEBadPanel);
+    EXPECT_EQ(DisplayPanel(extraChild), UIEBadPanel);
+    EXPECT_EQ(SetCtrlVal(extraMain, NUMAval, 1), UIEBadPanel);
+    EXPECT_EQ(SetCtrlVal(extraChild, NUMPvalA, 1), UIEBadPanel);
+    TestRunEvents(40);  // a pending repaint must not touch the discarded widgets
+    // The others are untouched.
+    EXPECT_EQ(SetCtrlVal(para1, NUMPvalA, 1), 0);
+}
+
+int discardOwnPanel(int panel, int, int event, void*, int, int) {
+    if (event == EVENT_COMMIT) DiscardPanel(panel);
+    events().push_back({panel, 0, event});
+    return 0;
+}
+
+TEST_F(EnginePanelsTest, ACallbackMayDiscardItsOwnPanel) {
+    static const CallbackEntry table[] = {{"CC_BTNStartRecord", discardOwnPanel, nullptr}};
+    RegisterCallbacks(table, 1);
+    ASSERT_EQ(DisplayPanel(popup), 0);
+    ASSERT_EQ(TestClick(popup, BTNStartRecord), 0);
+    TestRunEvents(20);
+    EXPECT_EQ(DisplayPanel(popup), UIEBadPanel);
+    popup = 0;
+    RegisterCallbacks(fixture::kCallbacks, std::size(fixture::kCallbacks));
+}
+
+TEST_F(EnginePanelsTest, UnknownCallbackNamesAreReportedOnceAndLeftUnbound) {
+    // A copy of the test file whose unknown name is new to this process.
+    QFile src(QStringLiteral("engine_panels.uir"));
+    char dirBuf[MAX_PATHNAME_LEN] = {};
+    ASSERT_EQ(GetProjectDir(dirBuf), 0);
+    src.setFileName(QString::fromLocal8Bit(dirBuf) + QStringLiteral("/engine_panels.uir"));
+    ASSERT_TRUE(src.open(QIODevice::ReadOnly));
+    QByteArray xml = src.readAll();
+    xml.replace("CC_NoSuchCallback", "CC_UnknownInThisCopy");
+    QTemporaryDir dir;
+    const QString path = dir.filePath("copy.uir");
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(xml);
+    out.close();
+
+    testing::internal::CaptureStderr();
+    const int a = LoadPanel(0, path.toLocal8Bit().constData(), MAINPANEL);
+    const int b = LoadPanel(0, path.toLocal8Bit().constData(), MAINPANEL);
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    size_t count = 0;
+    for (size_t at = err.find("CC_UnknownInThisCopy"); at != std::string::npos;
+         at = err.find("CC_UnknownInThisCopy", at + 1))
+        ++count;
+    EXPECT_EQ(count, 1u) << err;
+    // Its controls work, they just call nothing; known names are bound.
+    ASSERT_EQ(DisplayPanel(a), 0);
+    ASSERT_EQ(TestClick(a, ButtonTeach), 0);
+    ASSERT_EQ(TestClick(a, BTNRun), 0);
+    EXPECT_EQ(events(), (std::vector<fixture::Event>{{a, BTNRun, EVENT_LEFT_CLICK}, {a, BTNRun, EVENT_COMMIT}}));
+    DiscardPanel(a);
+    DiscardPanel(b);
+}
+
+TEST_F(EnginePanelsTest, ActivePanelAndControl) {
+    ASSERT_EQ(SetActivePanel(main), 0);
+    EXPECT_EQ(GetActivePanel(), main);
+    ASSERT_EQ(SetActiveCtrl(main, BTNStop), 0);
+    EXPECT_EQ(GetActiveCtrl(main), BTNStop);
+    EXPECT_EQ(SetActiveCtrl(main, NUMPvalA), UIEBadCtrl);
+    EXPECT_EQ(SetActivePanel(9999), UIEBadPanel);
+}
+
+TEST_F(EnginePanelsTest, BadPanelHandles) {
+    int v = 0;
+    EXPECT_EQ(DisplayPanel(9999), UIEBadPanel);
+    EXPECT_EQ(HidePanel(-1), UIEBadPanel);
+    EXPECT_EQ(DiscardPanel(0), UIEBadPanel);
+    EXPECT_EQ(SetPanelPos(9999, 0, 0), UIEBadPanel);
+    EXPECT_EQ(GetPanelAttribute(9999, ATTR_TOP, &v), UIEBadPanel);
+    EXPECT_EQ(SetPanelAttribute(9999, ATTR_TITLE, "x"), UIEBadPanel);
+    EXPECT_EQ(GetActiveCtrl(9999), UIEBadPanel);
+}
+
+TEST_F(EnginePanelsTest, ScreenshotOfAPanel) {
+    QTemporaryDir dir;
+    const std::string png = dir.filePath("main.png").toStdString();
+    ASSERT_TRUE(TestGrabPanel(main, png));
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(png)));
+    EXPECT_FALSE(TestGrabPanel(9999, png));
+}
+
+}  // namespace
