@@ -155,14 +155,18 @@ public:
     void setStrict(bool on);
     LineSettings lineSettings() const;  // as the program left them
 
-    // Faults; each takes effect at once and lasts until changed or cleared.
-    void setSilent(bool on);                 // also drops replies already scheduled
-    void silenceOnce(uint16_t command);      // the next request with this command gets no reply
-    void silenceBlockOnce(uint16_t offset);  // the next block request for this offset gets no reply
-    void delayOnce(uint16_t command, std::chrono::microseconds extra);
+    // Faults take effect at once. The "Once" ones apply to the next matching
+    // request only; the others last until changed or cleared.
+    // A silent pair hears nothing (a page write is not stored either), and
+    // replies already scheduled or half sent are dropped.
+    void setSilent(bool on);
+    // The request is carried out but its reply is lost.
+    void silenceOnce(uint16_t command);
+    void silenceBlockOnce(uint16_t offset);  // command 9 with this word offset
+    void delayOnce(uint16_t command, std::chrono::microseconds extra);  // later replies may overtake it
     void setEchoSync(uint16_t sync);         // sync word of the echo-check reply (normally 0x00AA)
     void setExtraBytes(uint16_t command, std::size_t count);  // bytes sent after each reply (kAnyCommand: all)
-    void setCutReply(uint16_t command, std::size_t keep);     // replies cut to their first bytes
+    void setCutReply(uint16_t command, std::size_t keep);     // replies cut to their first bytes (kAnyCommand: all)
     void setFirmwareLength(std::size_t bytes);                 // length of the firmware reply (normally 72)
     void setCommandEcho(uint16_t command, uint16_t echo);      // command word in replies to this command
     void clearFaults();

@@ -40,13 +40,6 @@ void expectAccounted(const RequestReader& r, const Fed& fed) {
 
 const Clock::time_point t0{};
 
-TEST(SimReader, KnowsExactlyTheCommandsOfTheProtocol) {
-    std::vector<uint16_t> known;
-    for (uint32_t c = 0; c <= 0xFFFF; ++c)
-        if (kvorsim::isKnownCommand(uint16_t(c))) known.push_back(uint16_t(c));
-    EXPECT_EQ(known, (std::vector<uint16_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 101, 102}));
-}
-
 TEST(SimReader, DecodesFramesWhateverTheChunking) {
     const Bytes stream = cat({request(2, 1, {0x0102, 0xA0B0}), request(102, 248, {9, 1, 2, 3})});
     RequestReader r(100ms);
