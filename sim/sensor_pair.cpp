@@ -368,6 +368,8 @@ struct SensorPair::Impl {
             Clock::time_point t;
             if (!o.started) {
                 t = std::max(o.due, txFree);
+            } else if (!paced()) {
+                t = now + std::chrono::milliseconds(1);  // the far end took only part of it
             } else {
                 // Bytes are handed over in slices of at least a millisecond, as a
                 // UART with a small FIFO would; the last byte still goes on time.
