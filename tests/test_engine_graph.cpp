@@ -332,7 +332,7 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
     EXPECT_EQ(strip->xAxis->range().upper, (g->data()->constEnd() - 1)->key);
 }
 
-TEST_F(StripTest, BeforeTheScreenFillsAndWithStartAndSkip) {
+TEST_F(StripTest, InterleavingWithStartSkipAndLongCalls) {
     ASSERT_TRUE(strip->setIntAttribute(ATTR_NUM_TRACES, 2));
     // Taken: 3 values from index 1, skipping 1 between them -> 1, 3, 5 ... but
     // two traces need whole samples, so four values: (1,3) (5,7).
@@ -346,10 +346,24 @@ TEST_F(StripTest, BeforeTheScreenFillsAndWithStartAndSkip) {
     EXPECT_EQ(strip->graph(0)->data()->size(), 2);
     EXPECT_EQ(strip->xAxis->range().lower, 0);  // not yet scrolling
 
+    // One call longer than the screen: only its newest screenful stays, and
+    // the stride still picks the right values.
+    ASSERT_TRUE(strip->setIntAttribute(ATTR_POINTS_PER_SCREEN, 10));
+    std::vector<double> many(2 * 3 * 1000);  // 1000 samples of 2 traces, one value skipped each time
+    for (std::size_t i = 0; i < many.size(); ++i) many[i] = double(i);
+    ASSERT_EQ(PlotStripChart(panel, STRIPRaw, many.data(), 2000, 0, 2), 0);
+    const std::vector<double> t1 = stripData().traces[0].values();
+    const std::vector<double> t2 = stripData().traces[1].values();
+    ASSERT_EQ(t1.size(), 10u);
+    EXPECT_EQ(t1.back(), 3.0 * 1998);
+    EXPECT_EQ(t2.back(), 3.0 * 1999);
+    EXPECT_EQ(t1.front(), 3.0 * 1980);
+    EXPECT_EQ(stripData().pointsPlotted, 2 + 1000);
+
     EXPECT_EQ(PlotStripChart(panel, STRIPRaw, v, -2, 0, 0), UIEBadValue);
     EXPECT_EQ(PlotStripChart(panel, STRIPRaw, v, 2, -1, 0), UIEBadValue);
     EXPECT_EQ(PlotStripChart(panel, STRIPRaw, nullptr, 2, 0, 0), UIEBadValue);
-    EXPECT_EQ(stripData().pointsPlotted, 2);
+    EXPECT_EQ(stripData().pointsPlotted, 1002);
 }
 
 TEST_F(StripTest, ChangingTheScreenKeepsNewestAndNewTraceCountRestarts) {
