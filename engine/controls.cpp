@@ -226,6 +226,10 @@ void push(CtrlState* s) {
             if (auto* b = qobject_cast<QAbstractButton*>(w)) b->setText(s->labelText);
         } else if (s->label) {
             s->label->setText(s->labelText);
+            // A longer label grows rather than being cut off.
+            const int wanted = s->label->sizeHint().width();
+            if (wanted > s->label->width()) s->label->resize(wanted, s->label->height());
+            s->labelGeom.setWidth(s->label->width());
         }
     }
     if (d & kDirtyDimmed) {
@@ -380,14 +384,17 @@ QColor colorOf(int rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb & 0xFFFFF
 CtrlState* ctrlState(int panel, int control) {
     auto& m = tables().ctrls;
     auto it = m.find(keyOf(panel, control));
-    if (it == m.end() || !it->second->widget) return nullptr;
-    return it->second.get();
+    if (it != m.end()) return it->second->widget ? it->second.get() : nullptr;
+    // A panel put together by code (adoptPanel without LoadPanel) gets its
+    // state on first use.
+    return controlWidget(panel, control) ? attachControl(panel, control) : nullptr;
 }
 
 PanelState* panelState(int panel) {
     auto& m = tables().panels;
     auto it = m.find(panel);
-    return it == m.end() ? nullptr : it->second.get();
+    if (it != m.end()) return it->second.get();
+    return panelWidget(panel) ? attachPanel(panel, 0, 0, QByteArray()) : nullptr;
 }
 
 PanelState* attachPanel(int panel, int parent, int resourceId, const QByteArray& callback) {

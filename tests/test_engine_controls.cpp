@@ -1,8 +1,11 @@
 // Control values and attributes through the engine calls, checked against
 // both what the engine answers and what the widgets show.
+#include <QLineEdit>
+
 #include <cmath>
 #include <string>
 
+#include "engine/internal.h"
 #include "support/engine_panels_fixture.h"
 
 using fixture::EnginePanels;
@@ -158,6 +161,9 @@ TEST_F(EngineControls, TextsAreLatin1AtTheInterface) {
     ASSERT_EQ(GetCtrlVal(main, TEXTStatus, &back), 0);
     EXPECT_EQ(back, micro);
     EXPECT_EQ(TestCtrlText(main, TEXTStatus), micro);
+    auto* status = qobject_cast<QLineEdit*>(engine::controlWidget(main, TEXTStatus));
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(status->text().contains(QChar(0x00B5))) << status->text().toStdString();
     ASSERT_EQ(ResetTextBox(calib, TEXTSensorInfo, micro), 0);
     // On screen the byte is the micro sign.
     TestFlushRepaints();
@@ -165,6 +171,40 @@ TEST_F(EngineControls, TextsAreLatin1AtTheInterface) {
     EXPECT_EQ(shown, micro);
     ASSERT_EQ(SetCtrlAttribute(main, BTNRun, ATTR_LABEL_TEXT, "\xB5RUN"), 0);
     EXPECT_EQ(TestCtrlText(main, BTNRun), "\xB5RUN");
+}
+
+TEST_F(EngineControls, SettersOnlyRecordAndTheWidgetsCatchUpOnce) {
+    TestFlushRepaints();
+    const long long before = TestPushCount();
+    // A thousand frames' worth of values on two indicators ...
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_EQ(SetCtrlVal(main, NUMAval, i), 0);
+        ASSERT_EQ(SetCtrlAttribute(main, NUMMvalue, ATTR_TEXT_BGCOLOR, i % 2 ? VAL_RED : VAL_GREEN), 0);
+    }
+    // ... are read back at once, before any repaint ...
+    int v = 0, color = 0;
+    ASSERT_EQ(GetCtrlVal(main, NUMAval, &v), 0);
+    ASSERT_EQ(GetCtrlAttribute(main, NUMMvalue, ATTR_TEXT_BGCOLOR, &color), 0);
+    EXPECT_EQ(v, 999);
+    EXPECT_EQ(color, VAL_RED);
+    EXPECT_EQ(TestPushCount(), before);
+    // ... and reach each widget in one push.
+    TestFlushRepaints();
+    EXPECT_EQ(TestPushCount(), before + 2);
+    EXPECT_EQ(TestCtrlText(main, NUMAval), "999");
+    EXPECT_EQ(TestCtrlColors(main, NUMMvalue).background, VAL_RED);
+
+    // Setting what is already there changes nothing and pushes nothing.
+    ASSERT_EQ(SetCtrlVal(main, NUMAval, 999), 0);
+    ASSERT_EQ(SetCtrlAttribute(main, NUMMvalue, ATTR_TEXT_BGCOLOR, VAL_RED), 0);
+    ASSERT_EQ(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 0), 0);
+    TestFlushRepaints();
+    EXPECT_EQ(TestPushCount(), before + 2);
+
+    // Without a flush, running events brings the widgets up to date too.
+    ASSERT_EQ(SetCtrlVal(main, NUMAval, 5), 0);
+    EXPECT_TRUE(TestWaitFor([&] { return TestPushCount() == before + 3; }, 2000));
+    EXPECT_EQ(TestCtrlText(main, NUMAval), "5");
 }
 
 TEST_F(EngineControls, TextBoxLines) {
