@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "engine/cvi.h"
-#if __has_include("engine/testing_graph.h")
 #include "engine/testing_graph.h"
-#endif
 #include "engine/testing_io.h"
 
 // Runs events for `ms` milliseconds of wall time (a test waiting for the
