@@ -1,0 +1,153 @@
+// The program's start-up functions run in the test process against an
+// in-process simulated pair on a pty (pacing off unless a test wants it).
+// Each test loads the panels afresh and discards them again.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <climits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/startup.h"
+#include "engine/cvi.h"
+#include "engine/testing.h"
+#include "engine/testing_graph.h"
+#include "engine/testing_io.h"
+#include "link/com232.h"
+#include "params/binding.h"
+#include "params/initvars.h"
+#include "params/vars.h"
+#include "sim/sensor_pair.h"
+
+inline std::string TestBinaryDir() {
+    char buf[PATH_MAX] = {};
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    std::string path(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+    return path.substr(0, path.rfind('/'));
+}
+
+// True once the program's quit-signal handler is installed, which happens
+// just before it enters its event loop.
+inline bool QuitHandlerInstalled() {
+    struct sigaction sa {};
+    sigaction(SIGTERM, nullptr, &sa);
+    return sa.sa_handler != SIG_DFL && sa.sa_handler != SIG_IGN;
+}
+
+inline kvorsim::Page PageOf(std::initializer_list<uint16_t> w) {
+    kvorsim::Page p{};
+    std::size_t i = 0;
+    for (uint16_t v : w) p.at(i++) = v;
+    return p;
+}
+
+// Pages unlike the defaults in every field the panels show.
+inline kvorsim::Pages SensorPages() {
+    return {PageOf({2, 1, 3, 2, 17, 0, 120, 130, 11, 12, 13, 14, 99, 4464, 1}),
+            PageOf({600, 0, 40, 1000, 5, 4000, 1, 60, 7, 8, 9, 1536, 0, 38000, 0}),
+            PageOf({700, 0, 45, 3000, 6, 3900, 0, 61, 3, 2, 1, 2048, 0, 70000 & 0xFFFF, 1})};
+}
+
+class ProgramTest : public ::testing::Test {
+public:  // helpers are used by free functions of the suites too
+    void SetUp() override {
+        SetProjectDir(TestBinaryDir().c_str());
+        ASSERT_EQ(LoadPanels(), 1);
+        GetProjectDir(proj_dir);
+        // Keeps failing exchanges quick; one test checks the real 1.5 s.
+        TIMEOUT = 0.3;
+        ResetHardwareDescription();
+        InitVars();
+        TestResetPopups();
+    }
+
+    void TearDown() override {
+        for (int port : {com, 1, 2}) CloseCom(port);
+        for (auto& p : pairs_) p->stop();
+        pairs_.clear();
+        for (int panel : {pPara0, pPara1, pPara2, pCalib, pTrigg, pPopUp, pHandle})
+            if (panel > 0) DiscardPanel(panel);
+        pHandle = pPara0 = pPara1 = pPara2 = pCalib = pTrigg = pPopUp = 0;
+        TIMEOUT = 1.5;
+        TestResetPopups();
+    }
+
+    // Starts a pair (unpaced) and makes it COM `port`.
+    kvorsim::SensorPair& StartPair(kvorsim::Options options = {}, int port = 1) {
+        options.pacing = false;
+        pairs_.push_back(std::make_unique<kvorsim::SensorPair>(options));
+        kvorsim::SensorPair& pair = *pairs_.back();
+        EXPECT_TRUE(pair.start()) << pair.lastError();
+        SetComPortPath(port, pair.devicePath());
+        return pair;
+    }
+
+    // InitVars leaves these to the identification; each test starts from
+    // the values a fresh program has.
+    static void ResetHardwareDescription() {
+        ccdtype = ccdresolution = pcbtype = ccdpixB = ccdpixE = softversion = hwtype = adcmax = 0;
+        for (double& x : xArray128) x = 0.0;
+        szVersion[0] = '\0';
+        nBytesR = nBytesW = 0;
+    }
+
+    static void StartUp() {
+        InitRS232(com);
+        InitGUI();
+    }
+
+    static std::string Status() {
+        std::string s;
+        GetCtrlVal(pHandle, TEXTStatus, &s);
+        return s;
+    }
+    // The status line without trailing blanks: a board of type 0 pads its
+    // firmware text to 36 characters.
+    static std::string StatusTrimmed() {
+        std::string s = Status();
+        while (!s.empty() && s.back() == ' ') s.pop_back();
+        return s;
+    }
+    static int Val(int panel, int ctrl) {
+        int v = -1;
+        GetCtrlVal(panel, ctrl, &v);
+        return v;
+    }
+    static double Real(int panel, int ctrl) {
+        double v = -1;
+        GetCtrlVal(panel, ctrl, &v);
+        return v;
+    }
+    static int Attr(int panel, int ctrl, int attr) {
+        int v = -1;
+        GetCtrlAttribute(panel, ctrl, attr, &v);
+        return v;
+    }
+    static std::vector<uint16_t> Commands(const kvorsim::SensorPair& pair) {
+        std::vector<uint16_t> c;
+        for (const auto& r : pair.requests()) c.push_back(r.command);
+        return c;
+    }
+    static std::vector<uint16_t> FrameWords(const std::array<uint8_t, 36>& b) {
+        std::vector<uint16_t> w;
+        for (int i = 0; i < 15; ++i) w.push_back(static_cast<uint16_t>(b[6 + 2 * i] << 8 | b[7 + 2 * i]));
+        return w;
+    }
+    static std::vector<uint16_t> RecordPage(unsigned short page);
+
+private:
+    std::vector<std::unique_ptr<kvorsim::SensorPair>> pairs_;
+};
+
+#include "link/paraframe.h"
+
+inline std::vector<uint16_t> ProgramTest::RecordPage(unsigned short page) {
+    CopyVarsToPP(page);
+    return {pp, pp + 15};
+}
+
+inline std::vector<uint16_t> ToVector(const kvorsim::Page& p) { return {p.begin(), p.end()}; }
