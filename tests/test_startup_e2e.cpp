@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <thread>
@@ -319,6 +320,25 @@ TEST_F(StartupE2E, ClosingTheMainPanelClosesThePortAndRaisesStop) {
     ASSERT_EQ(TestClosePanel(pHandle), 0);
     EXPECT_EQ(stop_flag, 1);
     EXPECT_LT(GetInQLen(com), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Pictures for the documentation, taken only when asked for:
+// KVOR_SCREENSHOT_DIR=<dir> test_startup_e2e --gtest_filter='*Screenshot*'
+TEST_F(StartupE2E, ScreenshotOfTheCalibrationPanelAfterStartUp) {
+    const char* dir = std::getenv("KVOR_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "KVOR_SCREENSHOT_DIR not set";
+    StartPair();
+    StartUp();
+    DisplayPanel(pHandle);
+    HidePanel(pPara0);
+    DisplayPanel(pCalib);
+    TestFlushRepaints();
+    TestRunEvents(100);
+    EXPECT_TRUE(TestGrabPanel(pHandle, std::string(dir) + "/calibration-panel.png"));
 }
 
 }  // namespace
