@@ -62,12 +62,21 @@ public:
         auto* me = static_cast<QMouseEvent*>(ev);
         QWidget* pw = panelWidget(s->panel);
         const QPoint at = pw ? w->mapTo(pw, me->position().toPoint()) : QPoint();
+        const int panel = s->panel, id = s->id;
+        // The user acts on what the program last set, even when that has
+        // not been painted yet.
+        flushOne(s);
         if (me->button() == Qt::RightButton) {
             fireCtrlEvent(s, EVENT_RIGHT_CLICK, at.y(), at.x());
             return true;  // no context menu, no selection change
         }
-        if (me->button() == Qt::LeftButton && ev->type() == QEvent::MouseButtonPress)
+        if (me->button() == Qt::LeftButton && ev->type() == QEvent::MouseButtonPress) {
             fireCtrlEvent(s, EVENT_LEFT_CLICK, at.y(), at.x());
+            // The callback may have changed this control (or discarded it).
+            CtrlState* again = ctrlState(panel, id);
+            if (!again) return true;
+            flushOne(again);
+        }
         return false;
     }
 };

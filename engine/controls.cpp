@@ -244,13 +244,6 @@ void push(CtrlState* s) {
     ++tables().pushes;
 }
 
-// Pushes one control's pending state (a read that depends on the widget).
-void flushOne(CtrlState* s) {
-    if (!s->dirty) return;
-    auto& v = tables().dirty;
-    v.erase(std::remove(v.begin(), v.end(), s), v.end());
-    push(s);
-}
 
 template <class T>
 T truncToWidth(double v) {
@@ -527,6 +520,13 @@ void flushAll() {
 
 long long pushCount() { return tables().pushes; }
 
+void flushOne(CtrlState* s) {
+    if (!s->dirty) return;
+    auto& v = tables().dirty;
+    v.erase(std::remove(v.begin(), v.end(), s), v.end());
+    push(s);
+}
+
 void refreshItemTexts(CtrlState* s) {
     auto* c = qobject_cast<QComboBox*>(s->widget.data());
     if (!c) return;
@@ -578,6 +578,7 @@ int GetCtrlVal(int panel, int control, double* value) {
 }
 
 int GetCtrlVal(int panel, int control, float* value) {
+    if (!value) return UIEBadValue;
     double v = 0;
     const int r = GetCtrlVal(panel, control, &v);
     if (r == 0) *value = static_cast<float>(v);

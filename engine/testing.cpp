@@ -244,11 +244,14 @@ long long TestPaintCount(int panel, int ctrl) {
     QWidget* w = s->widget.data();
     PaintCounter* pc = paintCounter();
     if (!pc->owner.contains(w)) {
-        pc->owner.insert(w, w);
-        w->installEventFilter(pc);
-        for (QWidget* c : w->findChildren<QWidget*>()) {
+        for (QWidget* c : w->findChildren<QWidget*>() << w) {
             pc->owner.insert(c, w);
             c->installEventFilter(pc);
+            // A later widget at the same address starts afresh.
+            QObject::connect(c, &QObject::destroyed, pc, [pc](QObject* o) {
+                pc->owner.remove(o);
+                pc->counts.remove(o);
+            });
         }
     }
     return pc->counts.value(w, 0);

@@ -99,8 +99,9 @@ QList<int> childPanels(int panel);
 
 // Marks part of a control's state for the next push to its widget.
 void markDirty(CtrlState* s, unsigned bits);
-// Pushes every pending change to the widgets now.
+// Pushes every pending change to the widgets now, or one control's.
 void flushAll();
+void flushOne(CtrlState* s);
 // Number of pushes that touched a widget since start (test support).
 long long pushCount();
 

@@ -1,9 +1,14 @@
 // Events come from user actions, through real mouse and key events on the
 // widgets, in the order the program's callbacks rely on; code never fires
 // them.
+#include <QCheckBox>
+#include <QTest>
+#include <QWidget>
+
 #include <string>
 #include <vector>
 
+#include "engine/internal.h"
 #include "support/engine_panels_fixture.h"
 
 using fixture::EnginePanels;
@@ -200,16 +205,22 @@ TEST_F(EngineEvents, CodeFiresNothing) {
     EXPECT_EQ(TestCtrlText(para1, DROPpmodeA), "fast");
 }
 
-TEST_F(EngineEvents, UserActionWinsOverAValueNotYetShown) {
-    // The program sets a value; before it is painted, the user clicks.
+TEST_F(EngineEvents, TheUserActsOnWhatTheProgramLastSet) {
+    // The program turns the switch on; before that is painted, the user
+    // clicks it (a real click, no test-support flush first): it goes off.
+    TestFlushRepaints();
     ASSERT_EQ(SetCtrlVal(main, SWITCHDataView, 1), 0);
-    ASSERT_EQ(TestClick(main, SWITCHDataView), 0);  // sees 1, turns it off
+    QWidget* sw = engine::controlWidget(main, SWITCHDataView);
+    ASSERT_NE(sw, nullptr);
+    QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, sw->rect().center());
     int v = 1;
     ASSERT_EQ(GetCtrlVal(main, SWITCHDataView, &v), 0);
     EXPECT_EQ(v, 0);
-    TestFlushRepaints();
+    TestRunEvents(50);
     ASSERT_EQ(GetCtrlVal(main, SWITCHDataView, &v), 0);
     EXPECT_EQ(v, 0);
+    EXPECT_FALSE(qobject_cast<QCheckBox*>(sw)->isChecked());
+    EXPECT_EQ(eventsOf(main, SWITCHDataView), (Seq{L, V, C}));
 }
 
 }  // namespace
