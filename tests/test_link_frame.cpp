@@ -116,19 +116,6 @@ TEST(LinkFrame, UnknownPageNumbersChangeNothing) {
     EXPECT_EQ(std::memcmp(&before, &parameter, sizeof parameter), 0);
 }
 
-TEST(LinkFrame, OpenErrorsMapToTheirTexts) {
-    EXPECT_STREQ(RS232ErrorText(-1), "Unknown system error");
-    EXPECT_STREQ(RS232ErrorText(-2), "Invalid port number");
-    EXPECT_STREQ(RS232ErrorText(-3), "Port is not open");
-    EXPECT_STREQ(RS232ErrorText(-4), "Unknown I/0 error");
-    EXPECT_STREQ(RS232ErrorText(-6), "No serial port found");
-    EXPECT_STREQ(RS232ErrorText(-7), "Cannot open port");
-    EXPECT_STREQ(RS232ErrorText(-13), "Invalid parameter");
-    EXPECT_STREQ(RS232ErrorText(-99), "Timeout");
-    for (int code : {-5, -8, -12, -14, -98, -100})
-        EXPECT_STREQ(RS232ErrorText(code), "RS-232 error!") << code;
-}
-
 TEST(LinkIdent, FirmwareTextOfBoardZeroTakesEachWordsLowByte) {
     const std::string text = "FW V3.05";
     unsigned char reply[72] = {};
@@ -163,28 +150,6 @@ TEST(LinkIdent, FirmwareTextOfOtherBoardsIsBoundedToTheTarget) {
     std::memset(reply, 'y', sizeof reply);
     DecodeFirmwareText(reply, 72, 1, szStatus, sizeof szStatus);
     EXPECT_EQ(std::strlen(szStatus), sizeof szStatus - 1);
-}
-
-TEST(LinkIdent, ModelTableKeepsTheBlanksAndIsKeyedByCcdType) {
-    const char *l2 = nullptr, *l3 = nullptr;
-    ASSERT_TRUE(SensorModelLines(1, 10080, &l2, &l3));
-    EXPECT_STREQ(l2, "resolution    = +/-10\xB5m");
-    EXPECT_STREQ(l3, "working-range = 80mm +/-10mm");
-    ASSERT_TRUE(SensorModelLines(1, 10200, &l2, &l3));
-    EXPECT_STREQ(l2, "resolution   =+/-25 \xB5m");
-    EXPECT_STREQ(l3, "working-range=210mm +/-48mm");
-    ASSERT_TRUE(SensorModelLines(1, 10450, &l2, &l3));
-    EXPECT_STREQ(l3, "working-range=280mm...1100mm");
-    ASSERT_TRUE(SensorModelLines(4, 10080, &l2, &l3));
-    EXPECT_STREQ(l3, "working-range = 80mm +/-8.5mm");
-    EXPECT_FALSE(SensorModelLines(4, 10037, &l2, &l3));
-    EXPECT_FALSE(SensorModelLines(2, 10080, &l2, &l3));
-}
-
-TEST(LinkIdent, PixelScaleStepsAreOneHundredTwentyEighthOfKnownCounts) {
-    const int counts[] = {256, 512, 768, 1024, 1280, 1536, 2048, 2560, 4096, 8192};
-    for (int n : counts) EXPECT_EQ(PixelScaleStep(static_cast<uint16_t>(n)), n / 128) << n;
-    for (int n : {0, 3000, 4095, 16384}) EXPECT_EQ(PixelScaleStep(static_cast<uint16_t>(n)), 0) << n;
 }
 
 }  // namespace
