@@ -71,7 +71,9 @@ int main(int argc, char** argv) {
     strip->setIntAttribute(ATTR_NUM_TRACES, 7);
     strip->setIntAttribute(ATTR_POINTS_PER_SCREEN, 101);
 
-    const auto clearVideo = [&] { DeleteGraphPlot(panel, GRAPHVideoMaster, VAL_ALL_PLOTS, VAL_DELAYED_DRAW); };
+    const auto clearVideo = [&] {
+        DeleteGraphPlot(panel, GRAPHVideoMaster, VAL_ALL_PLOTS, VAL_DELAYED_DRAW);
+    };
     const auto clearBar = [&] { DeleteGraphPlot(panel, GRAPHBarMaster, VAL_ALL_PLOTS, VAL_DELAYED_DRAW); };
 
     const double plotXY = medianMicros(200, 64, [&] {
@@ -95,18 +97,17 @@ int main(int argc, char** argv) {
         PlotRectangle(panel, GRAPHBarMaster, 412, 0.0, 612, 0.35, VAL_GREEN, VAL_GREEN);
     });
 
-    // Real replots: the scene as the program leaves it, drawn and painted.
-    clearVideo();
-    SetAxisScalingMode(panel, GRAPHVideoMaster, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 256);
+    // Real replots: the scenes as the program draws them, drawn and painted.
     SetAxisScalingMode(panel, GRAPHVideoMaster, VAL_BOTTOM_XAXIS, VAL_MANUAL, 1, 4096);
-    PlotXY(panel, GRAPHVideoMaster, x.data(), adc.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT,
-           VAL_SOLID, 1, VAL_RED);
-    PlotXY(panel, GRAPHVideoMaster, x.data(), thd.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT,
-           VAL_SOLID, 1, VAL_DK_GREEN);
     int flip = 0;
+    // One VIDEO pass: axes, delete all, video and threshold curves.
     const double videoReplot = medianMicros(60, 1, [&] {
-        // A changed axis forces a full redraw of the plots.
         SetAxisScalingMode(panel, GRAPHVideoMaster, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 256 + (flip ^= 1));
+        clearVideo();
+        PlotXY(panel, GRAPHVideoMaster, x.data(), adc.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT,
+               VAL_SOLID, 1, VAL_RED);
+        PlotXY(panel, GRAPHVideoMaster, x.data(), thd.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT,
+               VAL_SOLID, 1, VAL_DK_GREEN);
         video->flush();
         video->repaint();
     });

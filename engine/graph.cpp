@@ -182,7 +182,7 @@ bool CviGraph::setAxisRange(int axis, double min, double max, bool autoscale) {
         if (!validRange(min, max)) return false;
         *r = AxisRange{min, max, false};
     }
-    markDirty(autoscale ? Dirty::Plots : Dirty::Axes);
+    markDirty(Dirty::Axes);
     return true;
 }
 
@@ -440,15 +440,6 @@ bool CviStripChart::append(const double* values, int numPoints, int start, int s
     return true;
 }
 
-void CviStripChart::clear() {
-    for (StripTrace& t : data_.traces) {
-        t.ring.clear();
-        t.head = 0;
-    }
-    data_.pointsPlotted = 0;
-    markDirty(false);
-}
-
 bool CviStripChart::setTraceVisible(int trace, bool on) {
     if (trace < 1 || trace > numTraces()) return false;
     bool& v = data_.traces[std::size_t(trace - 1)].visible;
@@ -506,7 +497,8 @@ void CviStripChart::render() {
         const std::size_t n = t.size();
         QVector<QCPGraphData> d(static_cast<qsizetype>(n));
         const long long key0 = total - (long long)n;
-        for (std::size_t k = 0; k < n; ++k) d[qsizetype(k)] = QCPGraphData(double(key0 + (long long)k), t.at(k));
+        for (std::size_t k = 0; k < n; ++k)
+            d[qsizetype(k)] = QCPGraphData(double(key0 + (long long)k), t.at(k));
         g->data()->set(d, true);
         g->setPen(QPen(rgb(t.color), 1));
         g->setVisible(t.visible);

@@ -128,7 +128,6 @@ public:
     // `start`, skipping `skip` values between points. False (nothing added)
     // unless numPoints is a whole number of samples.
     bool append(const double* values, int numPoints, int start, int skip);
-    void clear();
     bool setTraceVisible(int trace, bool on);  // trace from 1
     bool setTraceColor(int trace, int color);
 

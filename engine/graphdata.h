@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "engine/cvi.h"
+
 // One plot of a graph: an XY curve or a rectangle.
 struct GraphPlot {
     enum class Kind { Curve, Rectangle };
@@ -13,9 +15,9 @@ struct GraphPlot {
     Kind kind = Kind::Curve;
     // Curve.
     std::vector<double> x, y;
-    int plotStyle = 0;       // VAL_THIN_LINE / VAL_FAT_LINE
-    int pointStyle = 0;      // VAL_NO_POINT ...
-    int lineStyle = 0;       // VAL_SOLID / VAL_DASH / VAL_DOT
+    int plotStyle = VAL_THIN_LINE;
+    int pointStyle = VAL_NO_POINT;
+    int lineStyle = VAL_SOLID;
     int pointFrequency = 1;
     int color = 0;
     // Rectangle.
@@ -27,7 +29,7 @@ struct GraphPlot {
 struct GraphCursor {
     double x = 0, y = 0;
     bool placed = false;     // drawn only once the program has set it
-    int pointStyle = 4;      // VAL_EMPTY_CIRCLE; VAL_NO_POINT hides the cursor
+    int pointStyle = VAL_EMPTY_CIRCLE;  // VAL_NO_POINT hides the cursor
     int color = 0x000000;
 };
 
@@ -72,5 +74,5 @@ struct StripData {
     int pointsPerScreen = 100;
     std::vector<StripTrace> traces;  // trace n is traces[n - 1]
     AxisRange yAxis{0, 100};
-    long long pointsPlotted = 0;     // per trace, since the last clear
+    long long pointsPlotted = 0;     // per trace, since the trace count was set
 };
