@@ -4,10 +4,12 @@
 
 #include <iterator>
 
+#include "acquire/live.h"
 #include "app/startup.h"
 #include "engine/cvi.h"
 #include "link/com232.h"
 #include "link/paraframe.h"
+#include "link/teach.h"
 #include "plot/video.h"
 
 namespace {
@@ -23,6 +25,10 @@ const CallbackEntry kCallbacks[] = {
     {"CC_RBTFile", CC_RBTFile, nullptr},
     {"CC_SLIDEVideoTHD_A", CC_SLIDEVideoTHD_A, nullptr},
     {"CC_SLIDEVideoTHD_B", CC_SLIDEVideoTHD_B, nullptr},
+    {"CC_BTNRun", CC_BTNRun, nullptr},
+    {"CC_BTNStop", CC_BTNStop, nullptr},
+    {"CC_ButtonTeach", CC_ButtonTeach, nullptr},
+    {"CC_ButtonReset", CC_ButtonReset, nullptr},
 };
 
 }  // namespace
