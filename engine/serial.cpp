@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <memory>
 
@@ -202,6 +203,10 @@ void onError(int port, QSerialPort* s, QSerialPort::SerialPortError error) {
     Port* p = findPort(port);
     if (!p || p->serial != s || p->lost) return;
     p->lost = true;
+    // Qt's error text is stale here; name the kind instead.
+    std::fprintf(stderr, "kvor: COM%d (%s) went away (%s); port closed\n", port,
+                 engine::toProgram(s->portName()).constData(),
+                 error == QSerialPort::ResourceError ? "device removed" : "read error, far end closed");
     // Inside ComRd / ComWrt the call notices and closes when it returns.
     if (p->inCall)
         p->disconnectSignals();
@@ -209,14 +214,16 @@ void onError(int port, QSerialPort* s, QSerialPort::SerialPortError error) {
         dropPort(port);
 }
 
-int mapOpenError(QSerialPort::SerialPortError e) {
-    switch (e) {
-    case QSerialPort::NoError:
-        return 0;
-    default:
-        // Not found, busy (Qt locks the device), refused, not a terminal.
-        return kRS232CannotOpenPort;
-    }
+// Not found, busy (Qt locks the device), refused, not a terminal: the
+// program shows one text for all; the reason goes to stderr for whoever
+// sets the machine up.
+int reportOpenError(int port, const QSerialPort& s) {
+    const char* hint = s.error() == QSerialPort::PermissionError
+                           ? " (in use by another program, or no permission: is the user in the dialout group?)"
+                           : "";
+    std::fprintf(stderr, "kvor: COM%d (%s) cannot be opened: %s%s\n", port,
+                 engine::toProgram(s.portName()).constData(), engine::toProgram(s.errorString()).constData(), hint);
+    return kRS232CannotOpenPort;
 }
 
 }  // namespace
@@ -286,7 +293,7 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     auto* s = new QSerialPort;
     s->setPortName(device);
     if (!s->open(QIODevice::ReadWrite)) {
-        const int code = mapOpenError(s->error());
+        const int code = reportOpenError(port, *s);
         delete s;
         return code;
     }

@@ -1,8 +1,13 @@
 // File selection and confirmation pop-ups answered from the test queue.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdlib>
 #include <cstring>
@@ -127,6 +132,41 @@ TEST_F(PopupTest, WithoutDialogsAnUnqueuedPopupAnswersNoAndSaysSo) {
     TestQueueConfirm(1);
     EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 1);
     unsetenv("KVOR_NO_DIALOGS");
+}
+
+// The real dialogs, answered by a "user" once they are up.
+template <class Dialog, class Act>
+void answerWhenShown(Act act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(d);
+        }
+    });
+    poll->start(10);
+}
+
+TEST_F(PopupTest, RealDialogsAnswerAsTheUserDoes) {
+    ASSERT_EQ(std::getenv("KVOR_NO_DIALOGS"), nullptr);
+    std::string title;
+    answerWhenShown<QFileDialog>([&title](QFileDialog* d) {
+        title = d->windowTitle().toStdString();
+        d->selectFile(QStringLiteral("typed"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(std::string(buf), path("typed.cfg"));
+    EXPECT_EQ(title, "K-VOR-MS-Series Parameter File");
+
+    answerWhenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_NO_FILE_SELECTED);
+
+    answerWhenShown<QMessageBox>([](QMessageBox* m) { m->button(QMessageBox::Yes)->click(); });
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 1);
+    answerWhenShown<QMessageBox>([](QMessageBox* m) { m->button(QMessageBox::No)->click(); });
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 0);
 }
 
 }  // namespace
