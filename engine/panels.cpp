@@ -112,8 +112,9 @@ int LoadPanel(int parentPanel, const char* resourceFile, int resourceId) {
     QBuffer buffer;
     buffer.setData(*bytes);
     buffer.open(QIODevice::ReadOnly);
-    PanelLoader loader;
-    QWidget* root = loader.load(&buffer, nullptr);
+    // One loader for the run: making one looks for designer plugins.
+    static PanelLoader* loader = new PanelLoader(QCoreApplication::instance());
+    QWidget* root = loader->load(&buffer, nullptr);
     if (!root) return UIEResourceNotFound;
     QWidget* panel = findPanel(root, resourceId);
     if (!panel) {

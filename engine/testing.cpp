@@ -244,7 +244,9 @@ long long TestPaintCount(int panel, int ctrl) {
     QWidget* w = s->widget.data();
     PaintCounter* pc = paintCounter();
     if (!pc->owner.contains(w)) {
-        for (QWidget* c : w->findChildren<QWidget*>() << w) {
+        QList<QWidget*> all = w->findChildren<QWidget*>();
+        all.append(w);
+        for (QWidget* c : all) {
             pc->owner.insert(c, w);
             c->installEventFilter(pc);
             // A later widget at the same address starts afresh.
