@@ -122,9 +122,13 @@ int FileSelectPopup(const char* defaultDirectory, const char* defaultFileName, c
             result = VAL_EXISTING_FILE_SELECTED;
         else if (acceptsNewName(buttonLabel) && !info.exists())
             result = VAL_NEW_FILE_SELECTED;
-        // A path longer than the buffer would name some other file: refuse it.
+        // A path cut to fit the buffer, or with characters the program's
+        // ISO 8859-1 texts cannot hold, would name some other file.
         if (path.size() + 1 > MAX_PATHNAME_LEN) {
             std::fprintf(stderr, "kvor: chosen path is longer than %d bytes, ignored\n", MAX_PATHNAME_LEN - 1);
+            result = VAL_NO_FILE_SELECTED;
+        } else if (engine::fromProgram(path.constData()) != full) {
+            std::fprintf(stderr, "kvor: chosen path has characters outside ISO 8859-1, ignored\n");
             result = VAL_NO_FILE_SELECTED;
         }
     }

@@ -160,6 +160,14 @@ TEST_F(PopupTest, RealDialogsAnswerAsTheUserDoes) {
     EXPECT_EQ(std::string(buf), path("typed.cfg"));
     EXPECT_EQ(title, "K-VOR-MS-Series Parameter File");
 
+    // A name the program's ISO 8859-1 texts cannot hold is refused, not mangled.
+    answerWhenShown<QFileDialog>([](QFileDialog* d) {
+        d->selectFile(QString::fromUtf8("\xCE\xA9mega"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(buf, "");
+
     answerWhenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
     EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_NO_FILE_SELECTED);
 
