@@ -297,13 +297,29 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
         delete s;
         return code;
     }
-    // A pty refuses the modem-line calls; that is no reason to fail.
-    auto settingFailed = [s](bool ok) { return !ok && s->error() != QSerialPort::UnsupportedOperationError; };
-    if (settingFailed(s->setBaudRate(static_cast<qint32>(baudRate))) ||
-        settingFailed(s->setDataBits(static_cast<QSerialPort::DataBits>(dataBits))) ||
-        settingFailed(s->setParity(parities[parity])) ||
-        settingFailed(s->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop)) ||
-        settingFailed(s->setFlowControl(QSerialPort::NoFlowControl))) {
+    // A pty keeps only some line settings (7 data bits or a parity are
+    // refused as unsupported); a real port takes them all. Unsupported is
+    // noted, not fatal; any other refusal is a bad setting.
+    bool bad = false;
+    auto apply = [&](const char* what, bool ok) {
+        if (ok || bad) return;
+        if (s->error() == QSerialPort::UnsupportedOperationError) {
+            std::fprintf(stderr, "kvor: COM%d (%s) does not support its %s setting; kept as it was\n", port,
+                         engine::toProgram(s->portName()).constData(), what);
+            s->clearError();
+            return;
+        }
+        std::fprintf(stderr, "kvor: COM%d (%s) refused its %s setting: %s\n", port,
+                     engine::toProgram(s->portName()).constData(), what,
+                     engine::toProgram(s->errorString()).constData());
+        bad = true;
+    };
+    apply("baud rate", s->setBaudRate(static_cast<qint32>(baudRate)));
+    apply("data bits", s->setDataBits(static_cast<QSerialPort::DataBits>(dataBits)));
+    apply("parity", s->setParity(parities[parity]));
+    apply("stop bits", s->setStopBits(stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop));
+    apply("handshake", s->setFlowControl(QSerialPort::NoFlowControl));
+    if (bad) {
         s->close();
         delete s;
         return kRS232InvalidParameter;
