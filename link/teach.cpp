@@ -14,6 +14,19 @@
 namespace {
 constexpr double kCursorHeight = 0.75;
 constexpr double kPauseBetweenPages = 0.1;
+// Pressed during RUN, the teach often finds the loop's live request still
+// unanswered: its late reply counts as the teach's reply, and the teach's
+// own reply would then land in the first page read and overwrite page 0
+// with the teach answer. Let it arrive (or the time-out pass) first; the
+// page read then flushes it.
+void AwaitOwnReplyAfterLateLiveFrame() {
+    rx_flag = 0;
+    graph_flag = 0;
+    const double t0 = Timer();
+    while (rx_flag == 0 && Timer() - t0 <= TIMEOUT) ProcessSystemEvents();
+    graph_flag = 0;
+}
+
 }  // namespace
 
 int CC_ButtonTeach(int, int, int event, void*, int, int) {
@@ -27,9 +40,13 @@ int CC_ButtonTeach(int, int, int event, void*, int, int) {
     nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
     SetCtrlVal(pHandle, TEXTStatus, "New setpoint value teached!");
     rx_flag = 0;
+    // pp now holds page 0: a live frame decoded before the press must not
+    // be drawn from it.
+    graph_flag = 0;
     const double t0 = Timer();
     for (;;) {
         if (rx_flag == 1) {
+            if (graph_flag == 1) AwaitOwnReplyAfterLateLiveFrame();
             // The new teach values are in the sensor's RAM, whatever source
             // the GET / SEND buttons are set to.
             for (unsigned short page = 0; page < PAGE_COUNT; ++page) {

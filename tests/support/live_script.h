@@ -1,0 +1,73 @@
+// Drives a loop that runs inside a button's callback (RUN): a click on the
+// button returns only when the loop ends, so what the user does meanwhile
+// is scripted beforehand and run from the loop's own event processing.
+#pragma once
+
+#include <QTimer>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/cvi.h"
+#include "params/vars.h"
+
+class LiveScript {
+public:
+    // `limitSeconds`: a run still going after this long is stopped (and the
+    // script reports it), so a broken loop fails the test instead of hanging.
+    explicit LiveScript(double limitSeconds = 20.0) : limit_(Timer() + limitSeconds) {
+        timer_.setInterval(1);
+        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+        timer_.start();
+    }
+    ~LiveScript() { timer_.stop(); }
+    LiveScript(const LiveScript&) = delete;
+    LiveScript& operator=(const LiveScript&) = delete;
+
+    // Steps run in order: each waits until its condition holds, then acts
+    // once, during event processing.
+    LiveScript& when(std::string name, std::function<bool()> ready, std::function<void()> act) {
+        steps_.push_back({std::move(name), std::move(ready), std::move(act)});
+        return *this;
+    }
+    LiveScript& then(std::string name, std::function<void()> act) {
+        return when(std::move(name), [] { return true; }, std::move(act));
+    }
+
+    bool finished() const { return next_ == steps_.size(); }
+    bool limitHit() const { return limitHit_; }
+    // The step still waiting, for failure messages.
+    std::string pending() const { return finished() ? "" : steps_[next_].name; }
+
+private:
+    struct Step {
+        std::string name;
+        std::function<bool()> ready;
+        std::function<void()> act;
+    };
+
+    void poll() {
+        if (busy_) return;  // an action is running (and processing events)
+        if (Timer() > limit_) {
+            limitHit_ = true;
+            stop_flag = 1;
+            return;
+        }
+        if (finished() || !steps_[next_].ready()) return;
+        busy_ = true;
+        // A copy: the action may add steps.
+        const std::function<void()> act = steps_[next_++].act;
+        act();
+        busy_ = false;
+    }
+
+    QTimer timer_;
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    bool busy_ = false;
+    bool limitHit_ = false;
+    double limit_;
+};
