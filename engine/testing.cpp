@@ -72,10 +72,28 @@ PaintCounter* paintCounter() {
     return p;
 }
 
-// Reaches QSlider's style option (protected) to find the handle.
-struct SliderAccess : QSlider {
-    using QSlider::initStyleOption;
-};
+// QSlider's own style option is protected; this fills the same fields so
+// the style says where the handle is drawn.
+QStyleOptionSlider sliderOption(const QSlider* sl) {
+    QStyleOptionSlider opt;
+    opt.initFrom(sl);
+    opt.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    opt.orientation = sl->orientation();
+    opt.maximum = sl->maximum();
+    opt.minimum = sl->minimum();
+    opt.tickPosition = sl->tickPosition();
+    opt.tickInterval = sl->tickInterval();
+    opt.upsideDown = sl->orientation() == Qt::Horizontal
+                         ? (sl->invertedAppearance() != (opt.direction == Qt::RightToLeft))
+                         : !sl->invertedAppearance();
+    opt.direction = Qt::LeftToRight;
+    opt.sliderPosition = sl->sliderPosition();
+    opt.sliderValue = sl->value();
+    opt.singleStep = sl->singleStep();
+    opt.pageStep = sl->pageStep();
+    if (sl->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
+    return opt;
+}
 
 QString shownText(QWidget* w) {
     if (auto* n = qobject_cast<CviNumeric*>(w)) return n->text();
@@ -141,8 +159,7 @@ int TestDragSlide(int panel, int ctrl, const std::vector<int>& values) {
     auto* sl = qobject_cast<QSlider*>(userTarget(panel, ctrl));
     if (!sl) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
     if (!sl->isEnabled()) return 0;
-    QStyleOptionSlider opt;
-    static_cast<SliderAccess*>(sl)->initStyleOption(&opt);
+    const QStyleOptionSlider opt = sliderOption(sl);
     const QPoint handle =
         sl->style()->subControlRect(QStyle::CC_Slider, &opt, QStyle::SC_SliderHandle, sl).center();
     QTest::mousePress(sl, Qt::LeftButton, Qt::NoModifier, handle);
