@@ -17,6 +17,7 @@
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <memory>
