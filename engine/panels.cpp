@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QUiLoader>
 #include <QWidget>
+#include <QXmlStreamReader>
 
 #include "engine/combo.h"
 #include "engine/cvi.h"
@@ -38,15 +39,90 @@ public:
     }
 };
 
-// The resource file is read once and parsed per panel; a changed file
+// The resource file is read once and cut into one small document per
+// panel, so that loading a panel builds that panel's widgets only (the
+// main panel's graphs are the costly part of the file). A changed file
 // (size or time) is read again.
 struct CachedFile {
     QDateTime modified;
     qint64 size = -1;
     QByteArray bytes;
+    QHash<int, QByteArray> panels;  // resource id -> document; empty: not cut
 };
 
-const QByteArray* resourceBytes(const QString& path) {
+// Cuts a resource file at its panels: the root widget's direct child
+// widgets, each with its `resourceId`. The sections beside the root widget
+// (custom widget declarations) go with every panel. Returns nothing when
+// the file is not what we expect; it is then loaded whole.
+QHash<int, QByteArray> splitPanels(const QByteArray& bytes) {
+    const QString text = QString::fromUtf8(bytes);
+    QXmlStreamReader r(text);
+    struct Cut {
+        qint64 begin = 0, end = 0;
+        int resourceId = 0;
+        bool hasId = false;
+    };
+    QList<Cut> cuts;
+    QString extras;
+    int depth = 0;  // ui = 1, root widget = 2, panel = 3
+    bool inRoot = false;
+    bool idProperty = false;
+    qint64 before = 0;
+    qint64 sectionBegin = -1;
+    while (!r.atEnd()) {
+        before = r.characterOffset();
+        r.readNext();
+        // The reader may have looked one character ahead: a tag starts at
+        // the '<' at or just before the offset the last token ended at.
+        if (r.isStartElement()) before = text.lastIndexOf(QLatin1Char('<'), before);
+        if (r.isStartDocument()) {
+            const QString enc = r.documentEncoding().toString().toLower();
+            if (!enc.isEmpty() && enc != QLatin1String("utf-8")) return {};
+        } else if (r.isStartElement()) {
+            ++depth;
+            const auto name = r.name();
+            if (depth == 2 && name == QLatin1String("widget")) {
+                inRoot = true;
+            } else if (depth == 2 && name != QLatin1String("class")) {
+                sectionBegin = before;
+            } else if (depth == 3 && inRoot && name == QLatin1String("widget")) {
+                cuts.append(Cut{before, 0, 0, false});
+            } else if (depth == 4 && inRoot && !cuts.isEmpty() && name == QLatin1String("property")) {
+                idProperty = r.attributes().value(QLatin1String("name")) == QLatin1String("resourceId");
+            } else if (depth == 5 && idProperty && name == QLatin1String("number")) {
+                bool ok = false;
+                cuts.last().resourceId = r.readElementText().trimmed().toInt(&ok);
+                cuts.last().hasId = ok;
+                --depth;  // readElementText consumed the end tag
+            }
+        } else if (r.isEndElement()) {
+            if (depth == 2 && r.name() == QLatin1String("widget")) inRoot = false;
+            if (depth == 2 && sectionBegin >= 0) {
+                extras += text.mid(sectionBegin, r.characterOffset() - sectionBegin);
+                sectionBegin = -1;
+            }
+            if (depth == 3 && inRoot && !cuts.isEmpty() && r.name() == QLatin1String("widget"))
+                cuts.last().end = r.characterOffset();
+            if (depth == 4) idProperty = false;
+            --depth;
+        }
+    }
+    if (r.hasError()) return {};
+    QHash<int, QByteArray> out;
+
+    for (const Cut& c : cuts) {
+        if (!c.hasId || c.end <= c.begin || out.contains(c.resourceId)) continue;
+        const QString doc = QStringLiteral(
+                                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ui version=\"4.0\">"
+                                "<class>KVorPanels</class><widget class=\"QWidget\" name=\"KVorPanels\">") +
+                            text.mid(c.begin, c.end - c.begin) + QStringLiteral("</widget>") + extras +
+                            QStringLiteral("</ui>\n");
+        out.insert(c.resourceId, doc.toUtf8());
+    }
+    return out;
+}
+
+const CachedFile* cachedResource(const QString& path) {
     static QHash<QString, CachedFile> cache;
     const QFileInfo fi(path);
     if (!fi.isFile()) return nullptr;
@@ -57,8 +133,9 @@ const QByteArray* resourceBytes(const QString& path) {
         c.bytes = f.readAll();
         c.size = fi.size();
         c.modified = fi.lastModified();
+        c.panels = splitPanels(c.bytes);
     }
-    return c.bytes.isEmpty() ? nullptr : &c.bytes;
+    return c.bytes.isEmpty() ? nullptr : &c;
 }
 
 QWidget* findPanel(QWidget* root, int resourceId) {
@@ -106,11 +183,12 @@ int LoadPanel(int parentPanel, const char* resourceFile, int resourceId) {
         parentWidget = panelWidget(parentPanel);
         if (!parentWidget) return UIEBadPanel;
     }
-    const QByteArray* bytes = resourceBytes(resolveProgramFile(resourceFile));
-    if (!bytes) return UIEResourceNotFound;
+    const CachedFile* file = cachedResource(resolveProgramFile(resourceFile));
+    if (!file) return UIEResourceNotFound;
+    if (!file->panels.isEmpty() && !file->panels.contains(resourceId)) return UIEResourceNotFound;
 
     QBuffer buffer;
-    buffer.setData(*bytes);
+    buffer.setData(file->panels.isEmpty() ? file->bytes : file->panels.value(resourceId));
     buffer.open(QIODevice::ReadOnly);
     // One loader for the run: making one looks for designer plugins.
     static PanelLoader* loader = new PanelLoader(QCoreApplication::instance());

@@ -169,6 +169,10 @@ TEST_F(EngineControls, TextsAreLatin1AtTheInterface) {
     TestFlushRepaints();
     std::string shown = TestCtrlText(calib, TEXTSensorInfo);
     EXPECT_EQ(shown, micro);
+    // A label from the resource file (UTF-8 there) reads back as Latin-1.
+    std::string label;
+    ASSERT_EQ(GetCtrlAttribute(main, NUMMeasMM, ATTR_LABEL_TEXT, &label), 0);
+    EXPECT_EQ(label, "Measured [\xB5m]");
     ASSERT_EQ(SetCtrlAttribute(main, BTNRun, ATTR_LABEL_TEXT, "\xB5RUN"), 0);
     EXPECT_EQ(TestCtrlText(main, BTNRun), "\xB5RUN");
 }
