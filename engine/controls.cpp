@@ -2,6 +2,7 @@
 // the widgets catch up from a coalescing timer (see flushAll), so the live
 // loop can set a dozen indicators per frame thousands of times a second
 // without painting once per call.
+#include <QFontInfo>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
@@ -33,6 +34,15 @@
 
 namespace engine {
 namespace {
+
+// The application's meta font: the application font, a little condensed, as
+// narrow as the texts the program places at fixed positions expect (the title
+// strip's program name has 180 px before the version text starts).
+QFont appMetaFont() {
+    QFont f = QApplication::font();
+    f.setStretch(QFont::SemiCondensed);
+    return f;
+}
 
 // Widgets are brought up to date at most this often.
 constexpr int kFlushIntervalMs = 33;
@@ -645,9 +655,12 @@ int SetCtrlAttribute(int panel, int control, int attribute, int value) {
         if (s->kind != KIND_DECORATION && s->kind != KIND_TEXTMSG && s->kind != KIND_PICTURE) return UIEBadAttr;
         return setColor(s, s->bgColor, value);
     case ATTR_TEXT_POINT_SIZE:
+        // The engine's text size counts screen pixels (a 13 is the usual
+        // control text), which keeps texts placed at fixed positions from
+        // running into each other whatever the screen's dots per inch.
         if (value <= 0) return UIEBadValue;
-        if (s->font.pointSize() == value) return 0;
-        s->font.setPointSize(value);
+        if (s->font.pixelSize() == value) return 0;
+        s->font.setPixelSize(value);
         markDirty(s, kDirtyFont | (s->autoSize ? kDirtyValue : 0u));
         return 0;
     case ATTR_MIN_VALUE:
@@ -704,8 +717,8 @@ int SetCtrlAttribute(int panel, int control, int attribute, const char* value) {
         }
         return 0;
     case ATTR_TEXT_FONT: {
-        QFont f = v == QLatin1String(VAL_APP_META_FONT) ? QApplication::font() : QFont(v);
-        if (v != QLatin1String(VAL_APP_META_FONT)) f.setPointSize(s->font.pointSize());
+        QFont f = v == QLatin1String(VAL_APP_META_FONT) ? appMetaFont() : QFont(v);
+        f.setPixelSize(QFontInfo(s->font).pixelSize());
         if (s->fontName == v && s->font == f) return 0;
         s->fontName = v;
         s->font = f;
@@ -739,7 +752,7 @@ int GetCtrlAttribute(int panel, int control, int attribute, int* value) {
         if (s->kind != KIND_DECORATION && s->kind != KIND_TEXTMSG && s->kind != KIND_PICTURE) return UIEBadAttr;
         *value = s->bgColor;
         return 0;
-    case ATTR_TEXT_POINT_SIZE: *value = s->font.pointSize(); return 0;
+    case ATTR_TEXT_POINT_SIZE: *value = QFontInfo(s->font).pixelSize(); return 0;
     case ATTR_MIN_VALUE:
     case ATTR_MAX_VALUE: {
         double d = 0;

@@ -12,7 +12,7 @@ pkgs=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-apps imagemagick
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()

@@ -327,6 +327,12 @@ TEST_F(EngineControls, TextMessagesCreatedAtRunTime) {
     EXPECT_EQ(left, 15);
     EXPECT_EQ(top, 24);
     EXPECT_GT(width, 50);  // sized to the text
+    // Sizes count pixels: the title strip's 18 leaves the program name room
+    // before the version text 180 px further right.
+    EXPECT_LT(width, 180);
+    int size = 0;
+    ASSERT_EQ(GetCtrlAttribute(main, id, ATTR_TEXT_POINT_SIZE, &size), 0);
+    EXPECT_EQ(size, 18);
     EXPECT_EQ(TestCtrlText(main, id), "K-VOR-QX-MS-Scope");
     EXPECT_EQ(TestCtrlColors(main, id).background, 0x0080FF);
     EXPECT_EQ(TestCtrlColors(main, id).text, VAL_WHITE);
