@@ -433,7 +433,8 @@ int FlushInQ(int port) {
     Port* p = livePort(port);
     if (!p) return kRS232PortNotOpen;
     p->serial->clear(QSerialPort::Input);
-    p->armed = true;
+    // clear() reports a vanished device at once, and that drops the port.
+    if (Port* q = livePort(port)) q->armed = true;
     return 0;
 }
 
