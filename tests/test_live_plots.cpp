@@ -105,15 +105,6 @@ TEST_F(LivePlots, ValuesOnEitherLimitAreInToleranceOnePastIsNot) {
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMTolUpMM), 7 * 2048 / 1024000.0);
 }
 
-TEST_F(LivePlots, LimitsWrapInSixteenBitsAsOnTheSensor) {
-    // A band reaching below 0 wraps round to the top: nothing is inside.
-    parameter.teachA = 50;
-    Mvalue = 60;
-    PlotVIDEOBarGraph();
-    EXPECT_EQ(LiveToleranceLimits().lower, 65486);
-    EXPECT_EQ(Background(NUMMvalue), VAL_RED);
-}
-
 TEST_F(LivePlots, CombinedModeRaisesZeroTolerancesInTheRecord) {
     parameter.evalmode = 2;
     parameter.toleranceUP = 0;

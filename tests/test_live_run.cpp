@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <array>
 #include <chrono>
-#include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "acquire/live.h"
 #include "plot/stripchart.h"
