@@ -12,6 +12,7 @@
 //   bench_live screenshot PNG     a paced RUN of a few seconds, then the main
 //                                 panel rendered into PNG
 #include <QCoreApplication>
+#include <QIODevice>
 #include <QTimer>
 
 #include <algorithm>
@@ -315,8 +316,16 @@ int paced(double seconds) {
     InstallComCallback(com, eventMask, FRAME_LEN, NOTIFY_EVENT_CHAR, TimedReceive, nullptr);
     pair.clearRecords();
     g_rxTimes.clear();
+    // The reply comes in slices, as from a UART: each is a wake-up of the
+    // UI thread.
+    long long chunks = 0;
+    QMetaObject::Connection counting;
+    if (auto* port = qobject_cast<QIODevice*>(TestSerialPortObject(com)))
+        counting = QObject::connect(port, &QIODevice::readyRead, [&chunks] { ++chunks; });
     const RunFigures f = runFor(seconds);
     printRun("paced RUN", f);
+    QObject::disconnect(counting);
+    std::printf("  serial chunks received: %.1f per frame\n", double(chunks) / f.frames);
     std::printf("  line limit %.2f frames/s: ratio %.3f\n", limit, f.frames / f.wall / limit);
     printTurnaround(pair);
     drawBreakdown(300);
