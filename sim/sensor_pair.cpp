@@ -25,6 +25,10 @@ namespace kvorsim {
 
 namespace {
 
+// Bytes a paced reply is handed over in at once: the receive threshold of a
+// common UART FIFO. Each slice wakes the far end once, as a real port would.
+constexpr std::size_t kFifoSlice = 8;
+
 constexpr std::size_t kRecordLimit = 100000;
 constexpr uint8_t kExtraBurstFill = 0xA5;  // recognisable on a line dump
 
@@ -330,7 +334,11 @@ struct SensorPair::Impl {
                 o.started = true;
             }
             std::size_t due = o.bytes.size();
-            if (paced()) due = std::min<std::size_t>(due, std::size_t((now - o.start) / byteTime()));
+            if (paced()) {
+                due = std::min<std::size_t>(due, std::size_t((now - o.start) / byteTime()));
+                // Hand bytes over a FIFO slice at a time, the last ones on time.
+                if (due < o.bytes.size() && due < o.sent + kFifoSlice) due = o.sent;
+            }
             if (due > o.sent) {
                 const ssize_t n = master >= 0 ? ::write(master, o.bytes.data() + o.sent, due - o.sent) : -1;
                 if (n < 0) {
@@ -371,11 +379,12 @@ struct SensorPair::Impl {
             } else if (!paced()) {
                 t = now + std::chrono::milliseconds(1);  // the far end took only part of it
             } else {
-                // Bytes are handed over in slices of at least a millisecond, as a
-                // UART with a small FIFO would; the last byte still goes on time.
+                // Bytes are handed over a slice at a time, as a UART raises its
+                // receive interrupt at a FIFO threshold; the last byte still goes
+                // on time.
                 const auto bt = byteTime();
                 const auto last = o.start + int64_t(o.bytes.size()) * bt;
-                t = std::min(last, std::max(o.start + int64_t(o.sent + 1) * bt, now + std::chrono::milliseconds(1)));
+                t = std::min(last, o.start + int64_t(o.sent + kFifoSlice) * bt);
             }
             at = at ? std::min(*at, t) : t;
         }
