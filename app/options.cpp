@@ -9,13 +9,13 @@ namespace {
 
 constexpr int kHighestPort = 255;
 
-bool ParsePort(const std::string& spec, std::pair<int, std::string>* port, std::string* error) {
-    const auto eq = spec.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == spec.size()) {
-        *error = "--port wants N=PATH, got \"" + spec + "\"";
+bool ParsePort(const std::string& portArg, std::pair<int, std::string>* port, std::string* error) {
+    const auto eq = portArg.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == portArg.size()) {
+        *error = "--port wants N=PATH, got \"" + portArg + "\"";
         return false;
     }
-    const std::string number = spec.substr(0, eq);
+    const std::string number = portArg.substr(0, eq);
     char* end = nullptr;
     errno = 0;
     const long n = std::strtol(number.c_str(), &end, 10);
@@ -24,7 +24,7 @@ bool ParsePort(const std::string& spec, std::pair<int, std::string>* port, std::
                  number + "\"";
         return false;
     }
-    *port = {static_cast<int>(n), spec.substr(eq + 1)};
+    *port = {static_cast<int>(n), portArg.substr(eq + 1)};
     return true;
 }
 
@@ -39,18 +39,18 @@ bool ParseOptions(int argc, const char* const* argv, ProgramOptions* options, st
         } else if (arg == "--simulate") {
             options->simulate = true;
         } else if (arg == "--port" || arg.rfind("--port=", 0) == 0) {
-            std::string spec;
+            std::string portArg;
             if (arg == "--port") {
                 if (i + 1 >= argc) {
                     *error = "--port wants N=PATH";
                     return false;
                 }
-                spec = argv[++i];
+                portArg = argv[++i];
             } else {
-                spec = arg.substr(std::strlen("--port="));
+                portArg = arg.substr(std::strlen("--port="));
             }
             std::pair<int, std::string> port;
-            if (!ParsePort(spec, &port, error)) return false;
+            if (!ParsePort(portArg, &port, error)) return false;
             options->ports.push_back(port);
         } else {
             *error = "unknown option \"" + arg + "\"";
