@@ -4,38 +4,33 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
-#include <initializer_list>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "sim/sensor_pair.h"
 
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
 
 // A request frame: sync 0x0055, command, argument, 15 data words, big-endian.
-inline Bytes request(uint16_t command, uint16_t argument = 0, std::initializer_list<uint16_t> data = {}) {
+inline Bytes request(uint16_t command, uint16_t argument = 0, const std::vector<uint16_t>& data = {}) {
     Bytes f(36, 0);
     f[1] = 0x55;
-    f[2] = uint8_t(command >> 8);
-    f[3] = uint8_t(command);
-    f[4] = uint8_t(argument >> 8);
-    f[5] = uint8_t(argument);
-    std::size_t at = 6;
-    for (uint16_t w : data) {
-        f.at(at) = uint8_t(w >> 8);
-        f.at(at + 1) = uint8_t(w);
-        at += 2;
-    }
+    std::size_t at = 2;
+    for (uint16_t w : {command, argument}) f[at++] = uint8_t(w >> 8), f[at++] = uint8_t(w);
+    for (uint16_t w : data) f.at(at++) = uint8_t(w >> 8), f.at(at++) = uint8_t(w);
     return f;
 }
 
@@ -49,12 +44,12 @@ inline std::vector<uint16_t> words(const Bytes& b, std::size_t from, std::size_t
 
 class Line {
 public:
-    explicit Line(const std::string& path, speed_t speed = B19200, tcflag_t extraCflag = 0) {
+    explicit Line(const std::string& path) {
         fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (fd_ < 0) throw std::runtime_error("cannot open " + path);
-        configure(speed, extraCflag);
+        configure(B19200);
     }
-    ~Line() { close(); }
+    ~Line() { ::close(fd_); }
     Line(const Line&) = delete;
     Line& operator=(const Line&) = delete;
 
@@ -67,10 +62,6 @@ public:
         cfsetispeed(&tio, speed);
         cfsetospeed(&tio, speed);
         ::tcsetattr(fd_, TCSANOW, &tio);
-    }
-    void close() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
     }
     void flushInput() { ::tcflush(fd_, TCIFLUSH); }
 
@@ -107,11 +98,44 @@ public:
     }
 
     bool lost() const { return lost_; }
-    int fd() const { return fd_; }
 
 private:
     int fd_ = -1;
     bool lost_ = false;
+};
+
+inline kvorsim::Options unpaced() {
+    kvorsim::Options o;
+    o.pacing = false;
+    return o;
+}
+
+// A started pair, unpaced unless told otherwise, and the test's end of its line.
+class PairTest : public ::testing::Test {
+protected:
+    void open(const kvorsim::Options& o = unpaced()) {
+        line.reset();
+        pair = std::make_unique<kvorsim::SensorPair>(o);
+        ASSERT_TRUE(pair->start()) << pair->lastError();
+        line = std::make_unique<Line>(pair->devicePath());
+    }
+    void SetUp() override { open(); }
+    void TearDown() override {
+        line.reset();
+        pair.reset();
+    }
+
+    // An echo check marked with `tag` must be the very next reply: proof that
+    // the requests sent before it got no reply.
+    void expectNextReplyIsEcho(uint16_t tag) {
+        const Bytes r = line->exchange(request(5, 0, {tag}), 36);
+        ASSERT_EQ(r.size(), 36u);
+        EXPECT_EQ(words(r, 0, 2), (std::vector<uint16_t>{0x00AA, 5}));
+        EXPECT_EQ(wordAt(r, 6), tag);
+    }
+
+    std::unique_ptr<kvorsim::SensorPair> pair;
+    std::unique_ptr<Line> line;
 };
 
 }  // namespace simtest
