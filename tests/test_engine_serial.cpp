@@ -59,6 +59,7 @@ protected:
         ASSERT_TRUE(pty.ok());
         SetComPortPath(kPort, pty.path());
         g_note = &note;
+        ASSERT_EQ(openPort(), 0);
     }
     void TearDown() override {
         CloseCom(kPort);
@@ -68,8 +69,7 @@ protected:
         TestRunEvents(5);  // lets closed ports go
         g_note = nullptr;
     }
-    // Feeds the device's output in pieces, running events in between as the
-    // program's waiting loops do.
+    // Runs events between pieces as the program's waiting loops do.
     void sendInPieces(const std::string& bytes, std::size_t piece) {
         for (std::size_t i = 0; i < bytes.size(); i += piece) {
             const std::string part = bytes.substr(i, piece);
@@ -80,6 +80,21 @@ protected:
             TestWaitFor([&] { return note.calls > calls || GetInQLen(kPort) >= queued; }, 1000);
             TestRunEvents(2);
         }
+    }
+    // A read during which the notification must not run.
+    int readWatched(char* buf, int count) {
+        g_inRead = true;
+        const int got = ComRd(kPort, buf, count);
+        g_inRead = false;
+        return got;
+    }
+    // Waits for `queued` bytes, then gives a notification time to run.
+    void settle(int queued) {
+        TestWaitFor([&] { return GetInQLen(kPort) == queued; }, 2000);
+        TestRunEvents(30);
+    }
+    void notifyOn(int count = 36, void* data = nullptr) {
+        ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, count, 0x55, onReceive, data), 0);
     }
     Pty pty;
     Notifications note;
@@ -113,7 +128,6 @@ TEST(SerialPortTable, NumbersWithoutDeviceAndDescriptions) {
 }
 
 TEST_F(SerialTest, OpensWithLineSettingsAndRejectsBadOnes) {
-    EXPECT_EQ(openPort(), 0);
     EXPECT_EQ(SetComTime(kPort, 1.5), 0);
     EXPECT_EQ(SetCTSMode(kPort, 0), 0);
     EXPECT_EQ(FlushInQ(kPort), 0);
@@ -137,7 +151,6 @@ TEST_F(SerialTest, OpensWithLineSettingsAndRejectsBadOnes) {
 }
 
 TEST_F(SerialTest, BusyDevicesAndNonTerminalsCannotBeOpened) {
-    ASSERT_EQ(openPort(), 0);
     SetComPortPath(kOther, pty.path());
     EXPECT_EQ(openPort(kOther), kRS232CannotOpenPort) << "the device is held by the first number";
     // Closing releases it at once: the drop-down closes and reopens in one go.
@@ -157,18 +170,15 @@ TEST_F(SerialTest, BusyDevicesAndNonTerminalsCannotBeOpened) {
 }
 
 TEST_F(SerialTest, ReopeningAnOpenNumberStartsAfresh) {
-    ASSERT_EQ(openPort(), 0);
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0);
+    notifyOn();
     ASSERT_EQ(openPort(), 0);
     ASSERT_TRUE(pty.send(frame('a')));
-    TestWaitFor([&] { return GetInQLen(kPort) == 36; }, 2000);
-    TestRunEvents(20);
+    settle(36);
     EXPECT_EQ(note.calls, 0) << "a reopened port carries no notification over";
     EXPECT_EQ(GetInQLen(kPort), 36);
 }
 
 TEST_F(SerialTest, WriteGoesOutWholeAtOnce) {
-    ASSERT_EQ(openPort(), 0);
     std::string out;
     for (int i = 0; i < 36; ++i) out.push_back(static_cast<char>(i * 7));
     EXPECT_EQ(ComWrt(kPort, out.data(), 36), 36);
@@ -180,7 +190,6 @@ TEST_F(SerialTest, WriteGoesOutWholeAtOnce) {
 }
 
 TEST_F(SerialTest, NotifiesOncePerFrameWhenBytesArriveInPieces) {
-    ASSERT_EQ(openPort(), 0);
     int cookie = 0;
     ASSERT_EQ(InstallComCallback(kPort, 0x8006, 36, 0x55, onReceive, &cookie), 0);
 
@@ -194,46 +203,39 @@ TEST_F(SerialTest, NotifiesOncePerFrameWhenBytesArriveInPieces) {
 
     sendInPieces(frame('y'), 6);
     ASSERT_TRUE(TestWaitFor([&] { return note.calls == 2; }, 2000));
-    TestRunEvents(20);
+    settle(0);
     EXPECT_EQ(note.calls, 2);
     EXPECT_EQ(note.frames, frame('x') + frame('y'));
     EXPECT_FALSE(note.duringRead);
 }
 
-TEST_F(SerialTest, BurstBeyondTheCountGivesOneNotification) {
-    ASSERT_EQ(openPort(), 0);
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0);
+// The 40-byte burst (a frame and 4 extra bytes) notifies once; a queue that
+// stays at or above the count does not notify again until it fell below.
+TEST_F(SerialTest, NotifiesOncePerCrossingOfTheCount) {
+    notifyOn();
     ASSERT_TRUE(pty.send(frame('b') + "tail"));
     ASSERT_TRUE(TestWaitFor([&] { return note.calls == 1; }, 2000));
-    TestRunEvents(30);
+    settle(0);
     EXPECT_EQ(note.calls, 1);
     EXPECT_EQ(note.frames, frame('b'));
     EXPECT_EQ(GetInQLen(kPort), 0) << "the function flushed the four extra bytes";
-}
 
-TEST_F(SerialTest, NotifiesAgainOnlyAfterTheQueueFellBelowTheCount) {
-    ASSERT_EQ(openPort(), 0);
     note.readAndFlush = false;
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0);
     ASSERT_TRUE(pty.send(frame('1')));
-    ASSERT_TRUE(TestWaitFor([&] { return note.calls == 1; }, 2000));
+    ASSERT_TRUE(TestWaitFor([&] { return note.calls == 2; }, 2000));
     ASSERT_TRUE(pty.send(frame('2')));
-    TestWaitFor([&] { return GetInQLen(kPort) == 72; }, 2000);
-    TestRunEvents(30);
-    EXPECT_EQ(note.calls, 1) << "the queue never dropped below 36";
-
+    settle(72);
+    EXPECT_EQ(note.calls, 2) << "the queue never dropped below 36";
     ASSERT_EQ(FlushInQ(kPort), 0);
     ASSERT_TRUE(pty.send(frame('3')));
-    ASSERT_TRUE(TestWaitFor([&] { return note.calls == 2; }, 2000));
+    ASSERT_TRUE(TestWaitFor([&] { return note.calls == 3; }, 2000));
 }
 
 TEST_F(SerialTest, InstallingWithoutAFunctionRemovesTheNotification) {
-    ASSERT_EQ(openPort(), 0);
     ASSERT_EQ(InstallComCallback(kPort, 0x8006, 36, 0x55, onReceive, nullptr), 0);
     ASSERT_EQ(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0);
     ASSERT_TRUE(pty.send(std::string(128, 'k')));
-    TestWaitFor([&] { return GetInQLen(kPort) == 128; }, 2000);
-    TestRunEvents(30);
+    settle(128);
     EXPECT_EQ(note.calls, 0);
     char buf[128];
     EXPECT_EQ(ComRd(kPort, buf, 128), 128) << "the block stays queued for the reader";
@@ -245,20 +247,15 @@ TEST_F(SerialTest, InstallingWithoutAFunctionRemovesTheNotification) {
 }
 
 TEST_F(SerialTest, ReadsWaitUpToTheTimeOutAndNeverRunTheNotification) {
-    ASSERT_EQ(openPort(), 0);
     ASSERT_EQ(SetComTime(kPort, 0.2), 0);
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 5, 0x55, onReceive, nullptr), 0);
+    notifyOn(5);
     note.readAndFlush = false;
 
     // Short of the count: what came, after the time-out.
     ASSERT_TRUE(pty.send("0123456789"));
     char buf[64] = {};
-    g_inRead = true;
-    const int got = ComRd(kPort, buf, 36);
-    g_inRead = false;
-    EXPECT_EQ(got, 10);
+    ASSERT_EQ(readWatched(buf, 36), 10);
     EXPECT_EQ(std::string(buf, 10), "0123456789");
-    EXPECT_FALSE(note.duringRead);
     EXPECT_EQ(note.calls, 0);
 
     // Bytes that arrive while the read waits complete it.
@@ -267,27 +264,21 @@ TEST_F(SerialTest, ReadsWaitUpToTheTimeOutAndNeverRunTheNotification) {
         usleep(50 * 1000);
         pty.send(frame('L'));
     });
-    g_inRead = true;
-    const int got2 = ComRd(kPort, buf, 36);
-    g_inRead = false;
+    const int got = readWatched(buf, 36);
     late.join();
-    EXPECT_EQ(got2, 36);
+    ASSERT_EQ(got, 36);
     EXPECT_EQ(std::string(buf, 36), frame('L'));
-    EXPECT_FALSE(note.duringRead);
 
     // A read that leaves the count queued hands over to the event loop.
     ASSERT_TRUE(pty.send(frame('M')));
     TestWaitFor([&] { return GetInQLen(kPort) == 36; }, 2000);
-    g_inRead = true;
-    EXPECT_EQ(ComRd(kPort, buf, 4), 4);
-    g_inRead = false;
+    EXPECT_EQ(readWatched(buf, 4), 4);
     EXPECT_TRUE(TestWaitFor([&] { return note.calls == 1; }, 2000));
     EXPECT_FALSE(note.duringRead);
     EXPECT_EQ(ComRd(kPort, buf, -1), kRS232InvalidParameter);
 }
 
 TEST_F(SerialTest, QueueLengthCountsBytesTheEventLoopHasNotSeen) {
-    ASSERT_EQ(openPort(), 0);
     ASSERT_TRUE(pty.send(std::string(72, 'q')));
     // The firmware read polls like this, running no events.
     int n = 0;
@@ -305,10 +296,8 @@ TEST_F(SerialTest, QueueLengthCountsBytesTheEventLoopHasNotSeen) {
 }
 
 TEST_F(SerialTest, FlushInEmptiesQtsBufferAndTheKernelQueue) {
-    ASSERT_EQ(openPort(), 0);
     ASSERT_TRUE(pty.send(std::string(20, 'a')));
-    TestWaitFor([&] { return GetInQLen(kPort) == 20; }, 2000);
-    TestRunEvents(10);  // into Qt's buffer
+    settle(20);  // into Qt's buffer
     ASSERT_TRUE(pty.send(std::string(10, 'b')));
     TestWaitFor([&] { return GetInQLen(kPort) == 30; }, 2000);
     EXPECT_EQ(FlushInQ(kPort), 0);
@@ -319,9 +308,8 @@ TEST_F(SerialTest, FlushInEmptiesQtsBufferAndTheKernelQueue) {
 }
 
 TEST_F(SerialTest, ClosingFromInsideTheNotificationIsSafe) {
-    ASSERT_EQ(openPort(), 0);
     note.closeInside = true;
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0);
+    notifyOn();
     ASSERT_TRUE(pty.send(frame('c') + frame('d')));
     ASSERT_TRUE(TestWaitFor([&] { return note.calls == 1; }, 2000));
     TestRunEvents(20);
@@ -345,8 +333,7 @@ struct ErrorWatch {
 };
 
 TEST_F(SerialTest, VanishedDeviceIsClosedOnceAndCallsFailCleanly) {
-    ASSERT_EQ(openPort(), 0);
-    ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0);
+    notifyOn();
     ErrorWatch watch(kPort);
     ASSERT_TRUE(watch.connection);
 
@@ -377,7 +364,6 @@ TEST_F(SerialTest, VanishedDeviceIsClosedOnceAndCallsFailCleanly) {
 }
 
 TEST_F(SerialTest, DeviceVanishingDuringAReadEndsTheRead) {
-    ASSERT_EQ(openPort(), 0);
     // Longer than the suite's time limit: a read that sat it out would fail.
     ASSERT_EQ(SetComTime(kPort, 1000.0), 0);
     pty.closeSlave();
