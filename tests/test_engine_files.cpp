@@ -42,7 +42,7 @@ TEST_F(FilesTest, ColumnFileRoundTripsAndHasOneRightAlignedValuePerLine) {
 
     uint32_t back[5] = {};
     ASSERT_EQ(FileToArray(f.c_str(), back, 5), 0);
-    EXPECT_EQ(std::memcmp(back, values, sizeof back), 0);
+    EXPECT_TRUE(std::equal(back, back + 5, values));
 
     // A new write replaces the file; a narrow field keeps numbers whole.
     const uint32_t fewer[] = {123456, 7};
@@ -53,24 +53,22 @@ TEST_F(FilesTest, ColumnFileRoundTripsAndHasOneRightAlignedValuePerLine) {
 TEST_F(FilesTest, ReaderTakesTheFirstNumbersWhateverTheSeparators) {
     const std::string f = path("table.dat");
     spit(f, "  -32768\t0\r\n32767 12\n\n-5   garbage after the wanted numbers");
-    int16_t v[5] = {};
-    ASSERT_EQ(FileToArray(f.c_str(), v, 5), 0);
-    EXPECT_EQ(v[0], -32768);
-    EXPECT_EQ(v[1], 0);
-    EXPECT_EQ(v[2], 32767);
-    EXPECT_EQ(v[3], 12);
-    EXPECT_EQ(v[4], -5);
+    std::array<int16_t, 5> v{};
+    ASSERT_EQ(FileToArray(f.c_str(), v.data(), 5), 0);
+    EXPECT_EQ(v, (std::array<int16_t, 5>{-32768, 0, 32767, 12, -5}));
 
     spit(f, "+7 0000000000000000042");
-    uint32_t u[2] = {};
-    ASSERT_EQ(FileToArray(f.c_str(), u, 2), 0);
-    EXPECT_EQ(u[0], 7u);
-    EXPECT_EQ(u[1], 42u);
+    std::array<uint32_t, 2> u{};
+    ASSERT_EQ(FileToArray(f.c_str(), u.data(), 2), 0);
+    EXPECT_EQ(u, (std::array<uint32_t, 2>{7, 42}));
 }
 
 TEST_F(FilesTest, FailedReadsLeaveTheArrayUntouched) {
     const std::string f = path("bad.dat");
-    struct Case { const char* text; const char* why; } unsignedCases[] = {
+    const struct {
+        std::string text;
+        const char* why;
+    } unsignedCases[] = {
         {"1 2", "fewer numbers"},
         {"", "empty file"},
         {"1 2 x", "a word"},
@@ -82,15 +80,14 @@ TEST_F(FilesTest, FailedReadsLeaveTheArrayUntouched) {
         {"1 4294967296 3", "above 32 bits"},
         {"1 -1 3", "negative for unsigned"},
         {"1 99999999999999999999999999 3", "far beyond any type"},
-        {"1 2\0 3", "a NUL byte"},
+        {std::string("1 2\0 3", 6), "a NUL byte"},
     };
-    for (const Case& c : unsignedCases) {
-        spit(f, std::string(c.text, std::strlen(c.text) + (std::strstr(c.why, "NUL") ? 3 : 0)));
-        uint32_t v[3] = {11, 22, 33};
-        EXPECT_EQ(FileToArray(f.c_str(), v, 3), UIEFileRead) << c.why;
-        EXPECT_EQ(v[0], 11u) << c.why;
-        EXPECT_EQ(v[1], 22u) << c.why;
-        EXPECT_EQ(v[2], 33u) << c.why;
+    const std::array<uint32_t, 3> untouched = {11, 22, 33};
+    for (const auto& c : unsignedCases) {
+        spit(f, c.text);
+        std::array<uint32_t, 3> v = untouched;
+        EXPECT_EQ(FileToArray(f.c_str(), v.data(), 3), UIEFileRead) << c.why;
+        EXPECT_EQ(v, untouched) << c.why;
     }
     for (const char* text : {"32768", "-32769", "70000"}) {
         spit(f, text);
@@ -98,15 +95,15 @@ TEST_F(FilesTest, FailedReadsLeaveTheArrayUntouched) {
         EXPECT_EQ(FileToArray(f.c_str(), &s, 1), UIEFileRead) << text;
         EXPECT_EQ(s, 99) << text;
     }
-    uint32_t v[3] = {11, 22, 33};
-    EXPECT_EQ(FileToArray(path("missing.dat").c_str(), v, 3), UIEFileOpen);
-    EXPECT_EQ(FileToArray(dir.path().toStdString().c_str(), v, 3) < 0, true) << "a directory";
-    EXPECT_EQ(v[0], 11u);
-    EXPECT_EQ(FileToArray(f.c_str(), v, -1), UIEBadValue);
+    std::array<uint32_t, 3> v = untouched;
+    EXPECT_EQ(FileToArray(path("missing.dat").c_str(), v.data(), 3), UIEFileOpen);
+    EXPECT_LT(FileToArray(dir.path().toStdString().c_str(), v.data(), 3), 0) << "a directory";
+    EXPECT_EQ(v, untouched);
+    EXPECT_EQ(FileToArray(f.c_str(), v.data(), -1), UIEBadValue);
 }
 
+// More than one read chunk, with numbers straddling the boundaries.
 TEST_F(FilesTest, LongFilesReadAcrossChunkBoundaries) {
-    // More than one read chunk, with numbers straddling the boundaries.
     std::string text;
     for (int i = 0; i < 30000; ++i) text += std::to_string(i * 131 % 65536) + (i % 7 ? " " : "\r\n");
     const std::string f = path("long.dat");
@@ -157,16 +154,7 @@ TEST_F(FilesTest, AppendsRawTextAndNumberRows) {
     EXPECT_EQ(ArrayToFileAppend("/dev/full", row, 6, 16), UIEFileWrite);
 }
 
-TEST_F(FilesTest, DeletesFiles) {
-    const std::string f = path("gone.dat");
-    spit(f, "x");
-    EXPECT_EQ(CVI_DeleteFile(f.c_str()), 0);
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(f)));
-    EXPECT_LT(CVI_DeleteFile(f.c_str()), 0);
-    EXPECT_LT(CVI_DeleteFile(""), 0);
-}
-
-TEST_F(FilesTest, Latin1NamesRoundTrip) {
+TEST_F(FilesTest, Latin1NamesRoundTripAndDelete) {
     const std::string f = path("Me\xDF" "wert-\xB5.dat");  // ISO 8859-1 bytes, as the program holds them
     const uint32_t v[] = {42};
     ASSERT_EQ(ArrayToFile(f.c_str(), v, 1, 10), 0);
@@ -175,6 +163,9 @@ TEST_F(FilesTest, Latin1NamesRoundTrip) {
     EXPECT_EQ(back, 42u);
     EXPECT_TRUE(QDir(dir.path()).exists(QString::fromUtf8("Me\xC3\x9Fwert-\xC2\xB5.dat")));
     EXPECT_EQ(CVI_DeleteFile(f.c_str()), 0);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
+    EXPECT_LT(CVI_DeleteFile(f.c_str()), 0);
+    EXPECT_LT(CVI_DeleteFile(""), 0);
 }
 
 TEST(Pathnames, JoinWithinTheBufferOrRefuse) {
