@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 #include "engine/cvi.h"
 #include "engine/testing_io.h"
@@ -44,28 +45,25 @@ protected:
 };
 
 TEST_F(PopupTest, SaveDialogTellsExistingFromNewNames) {
-    TestQueueFileSelect(path("KVORpara.cfg"));
-    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_EXISTING_FILE_SELECTED);
-    EXPECT_EQ(std::string(buf), path("KVORpara.cfg"));
-
-    TestQueueFileSelect(path("other.cfg"));
-    EXPECT_EQ(select(VAL_SAVE_BUTTON), VAL_NEW_FILE_SELECTED);
-    EXPECT_EQ(std::string(buf), path("other.cfg"));
-
-    // A name typed without the extension gets it; a relative name lands in
-    // the dialog's directory.
-    TestQueueFileSelect("typed");
-    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
-    EXPECT_EQ(std::string(buf), path("typed.cfg"));
-    TestQueueFileSelect("KVORpara");
-    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_EXISTING_FILE_SELECTED);
-    EXPECT_EQ(std::string(buf), path("KVORpara.cfg"));
-    TestQueueFileSelect("UPPER.CFG");
-    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
-    EXPECT_EQ(std::string(buf), path("UPPER.CFG"));
-    TestQueueFileSelect("free.txt");
-    EXPECT_EQ(select(VAL_OK_BUTTON, 0), VAL_NEW_FILE_SELECTED);
-    EXPECT_EQ(std::string(buf), path("free.txt"));
+    // Typed names without the extension get it; relative ones land in the dialog's directory.
+    const struct {
+        std::string answer;
+        int button, restrict, result;
+        const char* file;
+    } cases[] = {
+        {path("KVORpara.cfg"), VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
+        {path("other.cfg"), VAL_SAVE_BUTTON, 1, VAL_NEW_FILE_SELECTED, "other.cfg"},
+        {"typed", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "typed.cfg"},
+        {"KVORpara", VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
+        {"UPPER.CFG", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "UPPER.CFG"},
+        {"free.txt", VAL_OK_BUTTON, 0, VAL_NEW_FILE_SELECTED, "free.txt"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        TestQueueFileSelect(c.answer);
+        EXPECT_EQ(select(c.button, c.restrict), c.result);
+        EXPECT_EQ(std::string(buf), path(c.file));
+    }
     EXPECT_TRUE(guardIntact());
 }
 
@@ -102,17 +100,12 @@ TEST_F(PopupTest, LogKeepsTheArgumentsTheProgramPassed) {
 
     const auto& log = TestPopupLog();
     ASSERT_EQ(log.size(), 3u);
-    EXPECT_EQ(log[0].kind, "FileSelectPopup");
-    EXPECT_EQ(log[0].defaultDirectory, "/opt/kvor");
-    EXPECT_EQ(log[0].defaultFileName, "XF-LINEAR.DAT");
-    EXPECT_EQ(log[0].fileTypeList, "*.dat");
-    EXPECT_EQ(log[0].title, "K-VOR-QX-Series-Linearisation-File");
-    EXPECT_EQ(log[0].buttonLabel, VAL_LOAD_BUTTON);
-    EXPECT_EQ(log[0].restrictExtension, 1);
-    EXPECT_EQ(log[0].result, VAL_NO_FILE_SELECTED);
-    EXPECT_EQ(log[1].kind, "ConfirmPopup");
-    EXPECT_EQ(log[1].message, "Output-File already exist! - Overwrite ?");
-    EXPECT_EQ(log[1].result, 1);
+    const auto& f = log[0];
+    EXPECT_EQ(std::tuple(f.kind, f.defaultDirectory, f.defaultFileName, f.fileTypeList, f.title),
+              std::tuple("FileSelectPopup", "/opt/kvor", "XF-LINEAR.DAT", "*.dat", "K-VOR-QX-Series-Linearisation-File"));
+    EXPECT_EQ(std::tuple(f.buttonLabel, f.restrictExtension, f.result), std::tuple(VAL_LOAD_BUTTON, 1, VAL_NO_FILE_SELECTED));
+    EXPECT_EQ(std::tuple(log[1].kind, log[1].message, log[1].result),
+              std::tuple("ConfirmPopup", "Output-File already exist! - Overwrite ?", 1));
     EXPECT_EQ(log[2].result, 0);
 }
 
@@ -150,8 +143,7 @@ void answerWhenShown(Act act) {
     poll->start(10);
 }
 
-// Puts a name into the dialog's name field, as typing does (the field's
-// change also drives the dialog's own matching against the list).
+// Types into the name field, which also drives the dialog's own matching.
 void typeName(QFileDialog* d, const QString& name) {
     auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     ASSERT_NE(edit, nullptr);
@@ -160,9 +152,7 @@ void typeName(QFileDialog* d, const QString& name) {
 
 TEST_F(PopupTest, RealDialogsAnswerAsTheUserDoes) {
     ASSERT_EQ(std::getenv("KVOR_NO_DIALOGS"), nullptr);
-    // No file of the default name: once the dialog has read the directory it
-    // would select that file in its list, and a list selection wins over the
-    // typed name; when that happens is up to the dialog's background reader.
+    // No default file to find: the dialog's background directory read would select it over the typed name.
     std::remove(path("KVORpara.cfg").c_str());
     std::string title;
     answerWhenShown<QFileDialog>([&title](QFileDialog* d) {
