@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "engine/cvi.h"
@@ -36,26 +37,33 @@ inline int recordPanel(int panel, int event, void*, int, int) {
 
 // Every name the test file uses except "CC_NoSuchCallback".
 inline const CallbackEntry kCallbacks[] = {
-    {"CC_PANEL", nullptr, recordPanel},
-    {"CC_POPUP", nullptr, recordPanel},
-    {"CC_BTNRun", recordCtrl, nullptr},
-    {"CC_BTNStop", recordCtrl, nullptr},
-    {"CC_TOGGBTN_Para0", recordCtrl, nullptr},
-    {"CC_RBTRam", recordCtrl, nullptr},
-    {"CC_RBTEeprom", recordCtrl, nullptr},
-    {"CC_DropDCom", recordCtrl, nullptr},
-    {"CC_SWITCHDataView", recordCtrl, nullptr},
-    {"CC_HelpText1", recordCtrl, nullptr},
-    {"CC_GRAPHVideoMaster", recordCtrl, nullptr},
-    {"CC_NUMPvalA", recordCtrl, nullptr},
-    {"CC_DROPpmodeA", recordCtrl, nullptr},
-    {"CC_SLIDEVideoTHD_A", recordCtrl, nullptr},
-    {"CC_NUMTeachA", recordCtrl, nullptr},
-    {"CC_NUMTriggThresholdA", recordCtrl, nullptr},
+    {"CC_PANEL", nullptr, recordPanel},           {"CC_POPUP", nullptr, recordPanel},
+    {"CC_BTNRun", recordCtrl, nullptr},           {"CC_BTNStop", recordCtrl, nullptr},
+    {"CC_TOGGBTN_Para0", recordCtrl, nullptr},    {"CC_RBTRam", recordCtrl, nullptr},
+    {"CC_RBTEeprom", recordCtrl, nullptr},        {"CC_DropDCom", recordCtrl, nullptr},
+    {"CC_SWITCHDataView", recordCtrl, nullptr},   {"CC_HelpText1", recordCtrl, nullptr},
+    {"CC_GRAPHVideoMaster", recordCtrl, nullptr}, {"CC_NUMPvalA", recordCtrl, nullptr},
+    {"CC_DROPpmodeA", recordCtrl, nullptr},       {"CC_SLIDEVideoTHD_A", recordCtrl, nullptr},
+    {"CC_NUMTeachA", recordCtrl, nullptr},        {"CC_NUMTriggThresholdA", recordCtrl, nullptr},
     {"CC_BTNStartRecord", recordCtrl, nullptr},
 };
 
 inline constexpr const char* kFile = "engine_panels.uir";
+
+// A control's value / attribute as the engine answers it; the call itself
+// must succeed.
+template <class T = int>
+T val(int panel, int ctrl) {
+    T v{};
+    EXPECT_EQ(GetCtrlVal(panel, ctrl, &v), 0) << "control " << ctrl;
+    return v;
+}
+template <class T = int>
+T attr(int panel, int ctrl, int attribute) {
+    T v{};
+    EXPECT_EQ(GetCtrlAttribute(panel, ctrl, attribute, &v), 0) << "control " << ctrl << " attribute " << attribute;
+    return v;
+}
 
 class EnginePanels : public ::testing::Test {
 protected:
