@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QWidget>
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 
 using fixture::EnginePanels;
 using fixture::events;
+using fixture::val;
 
 namespace {
 
@@ -21,157 +24,91 @@ class EngineEvents : public EnginePanels {};
 using Seq = std::vector<int>;
 constexpr int L = EVENT_LEFT_CLICK, V = EVENT_VAL_CHANGED, C = EVENT_COMMIT, R = EVENT_RIGHT_CLICK;
 
+// One user action per kind of control, with the events it delivers and the
+// value it leaves. Rows run in order on one set of panels.
+TEST_F(EngineEvents, EachKindOfActionDeliversItsEventsInOrder) {
+    using Act = std::function<int(int, int)>;
+    auto click = [](int p, int c) { return TestClick(p, c); };
+    auto arrow = [](bool up) { return [up](int p, int c) { return TestArrowStep(p, c, up); }; };
+    auto type = [](const char* t) { return [t](int p, int c) { return TestTypeValue(p, c, t); }; };
+    auto choose = [](int i) { return [i](int p, int c) { return TestChooseItem(p, c, i); }; };
+    struct Row {
+        const char* what;
+        int panel;
+        int ctrl;
+        Act act;
+        Seq seq;
+        std::optional<int> value;
+    };
+    const Row rows[] = {
+        {"toggle on", main, TOGGBTN_Para0, click, {L, V, C}, 1},
+        {"toggle clicked off", main, TOGGBTN_Para0, click, {L, V, C}, 0},
+        // Radios are not exclusive (the program clears the others) and a
+        // click switches one off.
+        {"radio on", main, RBTEeprom, click, {L, V, C}, 1},
+        {"radio off", main, RBTRam, click, {L, V, C}, 0},
+        {"switch", main, SWITCHDataView, click, {L, V, C}, 1},
+        // NUMTriggThresholdA: 10, increment 5, range 0..255.
+        {"arrow up", para1, NUMTriggThresholdA, arrow(true), {L, V, C}, 15},
+        {"two arrows down", para1, NUMTriggThresholdA,
+         [](int p, int c) { return TestArrowStep(p, c, false) ? -1 : TestArrowStep(p, c, false); },
+         {L, V, C, L, V, C}, 5},
+        // Typed entries: one change and one commit for the whole number, not
+        // one per keystroke; the focus leaving afterwards adds nothing.
+        {"typed, Enter", para1, NUMTeachA, type("1234"), {V, C}, 1234},
+        {"typed, focus leaves", para1, NUMTeachA,
+         [](int p, int c) { return TestTypeAndLeave(p, c, "77"); }, {V, C}, 77},
+        {"typed out of range", para1, NUMTriggThresholdA, type("300"), {V, C}, 255},
+        {"slide dragged", para1, SLIDEVideoTHD_A,
+         [](int p, int c) { return TestDragSlide(p, c, {110, 120, 130}); }, {L, V, V, V, C}, 130},
+        // DROPpmodeA items: off=0, on=1, fast=5; the current item chosen
+        // again still changes and commits.
+        {"ring", para1, DROPpmodeA, choose(2), {V, C}, 5},
+        {"ring, same item", para1, DROPpmodeA, choose(2), {V, C}, 5},
+        {"port list keeps port numbers", main, DropDCom, choose(1), {V, C}, 2},
+        {"text box left click", main, HelpText1, TestLeftClick, {L}, std::nullopt},
+        // A right-click on any control is only a right-click.
+        {"right click button", main, BTNRun, TestRightClick, {R}, std::nullopt},
+        {"right click graph", main, GRAPHVideoMaster, TestRightClick, {R}, std::nullopt},
+        {"right click text box", main, HelpText1, TestRightClick, {R}, std::nullopt},
+        {"right click numeric", para1, NUMTriggThresholdA, TestRightClick, {R}, 255},
+        {"right click ring", main, DropDCom, TestRightClick, {R}, 2},
+    };
+    ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.what);
+        const int p = r.panel;
+        events().clear();
+        ASSERT_EQ(r.act(p, r.ctrl), 0);
+        EXPECT_EQ(events().size(), r.seq.size());
+        EXPECT_EQ(eventsOf(p, r.ctrl), r.seq);
+        if (r.value) { EXPECT_EQ(val(p, r.ctrl), *r.value); }
+    }
+    EXPECT_EQ(val(main, RBTEeprom), 1);
+    EXPECT_EQ(TestCtrlText(para1, NUMTeachA), "77");
+    EXPECT_EQ(TestCtrlText(para1, NUMTriggThresholdA), "255");
+}
+
 TEST_F(EngineEvents, CommandButtonClicksOnPressCommitsOnRelease) {
     ASSERT_EQ(TestPress(main, BTNStop), 0);
     // The press alone is seen at once (STOP acts on it).
     EXPECT_EQ(eventsOf(main, BTNStop), (Seq{L}));
     ASSERT_EQ(TestRelease(main, BTNStop), 0);
     EXPECT_EQ(eventsOf(main, BTNStop), (Seq{L, C}));
-}
-
-TEST_F(EngineEvents, ToggleButtonChangesOnReleaseAndCanBeClickedOff) {
+    // A toggle changes on the release, not the press.
     ASSERT_EQ(TestPress(main, TOGGBTN_Para0), 0);
     EXPECT_EQ(eventsOf(main, TOGGBTN_Para0), (Seq{L}));
+    EXPECT_EQ(val(main, TOGGBTN_Para0), 0);
     ASSERT_EQ(TestRelease(main, TOGGBTN_Para0), 0);
     EXPECT_EQ(eventsOf(main, TOGGBTN_Para0), (Seq{L, V, C}));
-    int on = 0;
-    ASSERT_EQ(GetCtrlVal(main, TOGGBTN_Para0, &on), 0);
-    EXPECT_EQ(on, 1);
-    ASSERT_EQ(TestClick(main, TOGGBTN_Para0), 0);
-    ASSERT_EQ(GetCtrlVal(main, TOGGBTN_Para0, &on), 0);
-    EXPECT_EQ(on, 0);
-    EXPECT_EQ(eventsOf(main, TOGGBTN_Para0), (Seq{L, V, C, L, V, C}));
 }
 
-TEST_F(EngineEvents, RadioButtonsAreNotExclusiveAndCanBeSwitchedOff) {
-    int ram = 0, eeprom = 1;
-    ASSERT_EQ(GetCtrlVal(main, RBTRam, &ram), 0);
-    ASSERT_EQ(ram, 1);  // checked in the file
-    ASSERT_EQ(TestClick(main, RBTEeprom), 0);
-    ASSERT_EQ(GetCtrlVal(main, RBTEeprom, &eeprom), 0);
-    ASSERT_EQ(GetCtrlVal(main, RBTRam, &ram), 0);
-    EXPECT_EQ(eeprom, 1);
-    EXPECT_EQ(ram, 1);  // the program, not the engine, clears the others
-    ASSERT_EQ(TestClick(main, RBTRam), 0);
-    ASSERT_EQ(GetCtrlVal(main, RBTRam, &ram), 0);
-    EXPECT_EQ(ram, 0);
-    EXPECT_EQ(eventsOf(main, RBTEeprom), (Seq{L, V, C}));
-    EXPECT_EQ(eventsOf(main, RBTRam), (Seq{L, V, C}));
-}
-
-TEST_F(EngineEvents, NumericArrowStepsChangeAndCommitOnce) {
-    // NUMTriggThresholdA: 10, increment 5, range 0..255.
-    ASSERT_EQ(TestArrowStep(para1, NUMTriggThresholdA, true), 0);
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(para1, NUMTriggThresholdA, &v), 0);
-    EXPECT_EQ(v, 15);
-    EXPECT_EQ(eventsOf(para1, NUMTriggThresholdA), (Seq{L, V, C}));
-    events().clear();
-    ASSERT_EQ(TestArrowStep(para1, NUMTriggThresholdA, false), 0);
-    ASSERT_EQ(TestArrowStep(para1, NUMTriggThresholdA, false), 0);
-    ASSERT_EQ(GetCtrlVal(para1, NUMTriggThresholdA, &v), 0);
-    EXPECT_EQ(v, 5);
-    EXPECT_EQ(eventsOf(para1, NUMTriggThresholdA), (Seq{L, V, C, L, V, C}));
-    EXPECT_EQ(TestCtrlText(para1, NUMTriggThresholdA), "5");
-}
-
-TEST_F(EngineEvents, NumericTypedEntryCommitsOncePerEntry) {
-    // Enter: one change and one commit for the whole typed number, not one
-    // per keystroke; the focus leaving afterwards adds nothing.
-    ASSERT_EQ(TestTypeValue(para1, NUMTeachA, "1234"), 0);
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(para1, NUMTeachA, &v), 0);
-    EXPECT_EQ(v, 1234);
-    EXPECT_EQ(eventsOf(para1, NUMTeachA), (Seq{V, C}));
-    ASSERT_EQ(TestTypeAndLeave(para1, NUMTeachA, "77"), 0);
-    ASSERT_EQ(GetCtrlVal(para1, NUMTeachA, &v), 0);
-    EXPECT_EQ(v, 77);
-    EXPECT_EQ(eventsOf(para1, NUMTeachA), (Seq{V, C, V, C}));
-    EXPECT_EQ(TestCtrlText(para1, NUMTeachA), "77");
-
-    // A typed value outside the range is coerced into it.
-    events().clear();
-    ASSERT_EQ(TestTypeValue(para1, NUMTriggThresholdA, "300"), 0);
-    ASSERT_EQ(GetCtrlVal(para1, NUMTriggThresholdA, &v), 0);
-    EXPECT_EQ(v, 255);
-    EXPECT_EQ(TestCtrlText(para1, NUMTriggThresholdA), "255");
-    EXPECT_EQ(eventsOf(para1, NUMTriggThresholdA), (Seq{V, C}));
-}
-
-TEST_F(EngineEvents, IndicatorsTakeNoInput) {
+TEST_F(EngineEvents, IndicatorsAndDimmedControlsIgnoreTheUser) {
     ASSERT_EQ(SetCtrlVal(main, NUMAval, 42), 0);
     ASSERT_EQ(TestTypeValue(main, NUMAval, "7"), 0);
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(main, NUMAval, &v), 0);
-    EXPECT_EQ(v, 42);
+    EXPECT_EQ(val(main, NUMAval), 42);
     EXPECT_EQ(TestCtrlText(main, NUMAval), "42");
-}
 
-TEST_F(EngineEvents, SlideChangesWhileDraggedCommitsOnRelease) {
-    ASSERT_EQ(TestDragSlide(para1, SLIDEVideoTHD_A, {110, 120, 130}), 0);
-    EXPECT_EQ(eventsOf(para1, SLIDEVideoTHD_A), (Seq{L, V, V, V, C}));
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(para1, SLIDEVideoTHD_A, &v), 0);
-    EXPECT_EQ(v, 130);
-}
-
-TEST_F(EngineEvents, RingChoiceChangesAndCommitsEvenForTheCurrentItem) {
-    ASSERT_EQ(TestChooseItem(para1, DROPpmodeA, 2), 0);
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(para1, DROPpmodeA, &v), 0);
-    EXPECT_EQ(v, 5);
-    EXPECT_EQ(eventsOf(para1, DROPpmodeA), (Seq{V, C}));
-    ASSERT_EQ(TestChooseItem(para1, DROPpmodeA, 2), 0);
-    EXPECT_EQ(eventsOf(para1, DROPpmodeA), (Seq{V, C, V, C}));
-    // The port list too; its values stay port numbers.
-    ASSERT_EQ(TestChooseItem(main, DropDCom, 1), 0);
-    ASSERT_EQ(GetCtrlVal(main, DropDCom, &v), 0);
-    EXPECT_EQ(v, 2);
-    EXPECT_EQ(eventsOf(main, DropDCom), (Seq{V, C}));
-}
-
-TEST_F(EngineEvents, BinarySwitchChangesAndCommits) {
-    ASSERT_EQ(TestClick(main, SWITCHDataView), 0);
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(main, SWITCHDataView, &v), 0);
-    EXPECT_EQ(v, 1);
-    EXPECT_EQ(eventsOf(main, SWITCHDataView), (Seq{L, V, C}));
-}
-
-TEST_F(EngineEvents, RightClickOnAnyControlIsOnlyARightClick) {
-    ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
-    ASSERT_EQ(TestRightClick(main, BTNRun), 0);
-    ASSERT_EQ(TestRightClick(main, GRAPHVideoMaster), 0);
-    ASSERT_EQ(TestRightClick(main, HelpText1), 0);
-    ASSERT_EQ(TestRightClick(para1, NUMTriggThresholdA), 0);
-    ASSERT_EQ(TestRightClick(main, DropDCom), 0);
-    EXPECT_EQ(eventsOf(main, BTNRun), (Seq{R}));
-    EXPECT_EQ(eventsOf(main, GRAPHVideoMaster), (Seq{R}));
-    EXPECT_EQ(eventsOf(main, HelpText1), (Seq{R}));
-    EXPECT_EQ(eventsOf(para1, NUMTriggThresholdA), (Seq{R}));
-    EXPECT_EQ(eventsOf(main, DropDCom), (Seq{R}));
-    // A right-click changes no value.
-    int v = 0;
-    ASSERT_EQ(GetCtrlVal(para1, NUMTriggThresholdA, &v), 0);
-    EXPECT_EQ(v, 10);
-}
-
-TEST_F(EngineEvents, TextBoxLeftClick) {
-    ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
-    ASSERT_EQ(TestLeftClick(main, HelpText1), 0);
-    EXPECT_EQ(eventsOf(main, HelpText1), (Seq{L}));
-}
-
-TEST_F(EngineEvents, WindowCloseDeliversCloseAndClosesNothing) {
-    ASSERT_EQ(DisplayPanel(popup), 0);
-    ASSERT_EQ(TestClosePanel(popup), 0);
-    ASSERT_EQ(TestClosePanel(main), 0);
-    EXPECT_EQ(events(), (std::vector<fixture::Event>{{popup, 0, EVENT_CLOSE}, {main, 0, EVENT_CLOSE}}));
-    EXPECT_TRUE(TestPanelDisplayed(popup));
-    EXPECT_TRUE(TestPanelDisplayed(main));
-}
-
-TEST_F(EngineEvents, DimmedControlsIgnoreTheUser) {
     ASSERT_EQ(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 1), 0);
     ASSERT_EQ(SetCtrlAttribute(para1, NUMTeachA, ATTR_DIMMED, 1), 0);
     ASSERT_EQ(TestClick(main, BTNRun), 0);
@@ -181,6 +118,15 @@ TEST_F(EngineEvents, DimmedControlsIgnoreTheUser) {
     ASSERT_EQ(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 0), 0);
     ASSERT_EQ(TestClick(main, BTNRun), 0);
     EXPECT_EQ(eventsOf(main, BTNRun), (Seq{L, C}));
+}
+
+TEST_F(EngineEvents, WindowCloseDeliversCloseAndClosesNothing) {
+    ASSERT_EQ(DisplayPanel(popup), 0);
+    ASSERT_EQ(TestClosePanel(popup), 0);
+    ASSERT_EQ(TestClosePanel(main), 0);
+    EXPECT_EQ(events(), (std::vector<fixture::Event>{{popup, 0, EVENT_CLOSE}, {main, 0, EVENT_CLOSE}}));
+    EXPECT_TRUE(TestPanelDisplayed(popup));
+    EXPECT_TRUE(TestPanelDisplayed(main));
 }
 
 TEST_F(EngineEvents, CodeFiresNothing) {
@@ -213,12 +159,9 @@ TEST_F(EngineEvents, TheUserActsOnWhatTheProgramLastSet) {
     QWidget* sw = engine::controlWidget(main, SWITCHDataView);
     ASSERT_NE(sw, nullptr);
     QTest::mouseClick(sw, Qt::LeftButton, Qt::NoModifier, sw->rect().center());
-    int v = 1;
-    ASSERT_EQ(GetCtrlVal(main, SWITCHDataView, &v), 0);
-    EXPECT_EQ(v, 0);
+    EXPECT_EQ(val(main, SWITCHDataView), 0);
     TestRunEvents(50);
-    ASSERT_EQ(GetCtrlVal(main, SWITCHDataView, &v), 0);
-    EXPECT_EQ(v, 0);
+    EXPECT_EQ(val(main, SWITCHDataView), 0);
     EXPECT_FALSE(qobject_cast<QCheckBox*>(sw)->isChecked());
     EXPECT_EQ(eventsOf(main, SWITCHDataView), (Seq{L, V, C}));
 }
