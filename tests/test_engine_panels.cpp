@@ -18,21 +18,27 @@ namespace {
 
 class EnginePanelsTest : public EnginePanels {};
 
+int panelAttr(int panel, int attribute) {
+    int v = -1;
+    EXPECT_EQ(GetPanelAttribute(panel, attribute, &v), 0) << "attribute " << attribute;
+    return v;
+}
+
+std::string writeFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes) {
+    QFile f(dir.filePath(QString::fromLatin1(name)));
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return f.fileName().toStdString();
+}
+
 TEST_F(EnginePanelsTest, LoadFailuresAreNegative) {
     EXPECT_LT(LoadPanel(0, "no-such-file.uir", MAINPANEL), 0);
     EXPECT_EQ(LoadPanel(0, kFile, TRIGG), UIEResourceNotFound);  // not in this file
     EXPECT_EQ(LoadPanel(0, kFile, 99), UIEResourceNotFound);
     EXPECT_EQ(LoadPanel(9999, kFile, PARA1), UIEBadPanel);
     EXPECT_LT(LoadPanel(0, nullptr, MAINPANEL), 0);
-
-    // A file that is not a resource file at all.
     QTemporaryDir dir;
-    const QString junk = dir.filePath("junk.uir");
-    QFile f(junk);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not xml at all");
-    f.close();
-    EXPECT_LT(LoadPanel(0, junk.toLocal8Bit().constData(), MAINPANEL), 0);
+    EXPECT_LT(LoadPanel(0, writeFile(dir, "junk.uir", "not xml at all").c_str(), MAINPANEL), 0);
 }
 
 TEST_F(EnginePanelsTest, EachLoadIsANewPanelWithItsOwnControls) {
@@ -40,31 +46,21 @@ TEST_F(EnginePanelsTest, EachLoadIsANewPanelWithItsOwnControls) {
     ASSERT_GT(second, 0);
     EXPECT_NE(second, main);
     ASSERT_EQ(SetCtrlVal(second, NUMAval, 7), 0);
-    int v = -1;
-    ASSERT_EQ(GetCtrlVal(main, NUMAval, &v), 0);
-    EXPECT_EQ(v, 0);
+    EXPECT_EQ(fixture::val(main, NUMAval), 0);
     ASSERT_EQ(DiscardPanel(second), 0);
 }
 
 TEST_F(EnginePanelsTest, ChildPanelsSitInsideTheirParentWhereTheyArePut) {
-    QWidget* mainW = engine::panelWidget(main);
     QWidget* paraW = engine::panelWidget(para1);
     ASSERT_NE(paraW, nullptr);
-    EXPECT_EQ(paraW->parentWidget(), mainW);
+    EXPECT_EQ(paraW->parentWidget(), engine::panelWidget(main));
     EXPECT_FALSE(paraW->isWindow());
     ASSERT_EQ(SetPanelPos(para1, 98, 8), 0);
-    int top = 0, left = 0;
-    ASSERT_EQ(GetPanelAttribute(para1, ATTR_TOP, &top), 0);
-    ASSERT_EQ(GetPanelAttribute(para1, ATTR_LEFT, &left), 0);
-    EXPECT_EQ(top, 98);
-    EXPECT_EQ(left, 8);
+    EXPECT_EQ(panelAttr(para1, ATTR_TOP), 98);
+    EXPECT_EQ(panelAttr(para1, ATTR_LEFT), 8);
     EXPECT_EQ(paraW->geometry().topLeft(), QPoint(8, 98));
-    int width = 0, height = 0;
-    ASSERT_EQ(GetPanelAttribute(para1, ATTR_WIDTH, &width), 0);
-    ASSERT_EQ(GetPanelAttribute(para1, ATTR_HEIGHT, &height), 0);
-    EXPECT_EQ(width, 570);
-    EXPECT_EQ(height, 180);
-
+    EXPECT_EQ(panelAttr(para1, ATTR_WIDTH), 570);
+    EXPECT_EQ(panelAttr(para1, ATTR_HEIGHT), 180);
     // Shown and hidden on their own; a child is not shown at load.
     EXPECT_TRUE(TestPanelDisplayed(para1));
     EXPECT_FALSE(TestPanelDisplayed(calib));
@@ -72,9 +68,7 @@ TEST_F(EnginePanelsTest, ChildPanelsSitInsideTheirParentWhereTheyArePut) {
     ASSERT_EQ(DisplayPanel(calib), 0);
     EXPECT_FALSE(TestPanelDisplayed(para1));
     EXPECT_TRUE(TestPanelDisplayed(calib));
-    int visible = -1;
-    ASSERT_EQ(GetPanelAttribute(para1, ATTR_VISIBLE, &visible), 0);
-    EXPECT_EQ(visible, 0);
+    EXPECT_EQ(panelAttr(para1, ATTR_VISIBLE), 0);
 }
 
 TEST_F(EnginePanelsTest, TopLevelPanelsAreWindowsOfTheirSize) {
@@ -89,8 +83,10 @@ TEST_F(EnginePanelsTest, TopLevelPanelsAreWindowsOfTheirSize) {
     EXPECT_EQ(SetPanelAttribute(popup, ATTR_PRECISION, 1), UIEBadAttr);
 }
 
-TEST_F(EnginePanelsTest, HelpBoxesStayAboveChildPanels) {
-    // HelpText1 is marked onTop; showing a settings page must not cover it.
+TEST_F(EnginePanelsTest, HelpBoxesStartHiddenAndStayAboveChildPanels) {
+    EXPECT_FALSE(TestCtrlShown(main, HelpText1));
+    // HelpText1 is marked onTop; showing a settings page must not cover it,
+    // while a control without the mark stays below the pages.
     ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
     TestFlushRepaints();
     ASSERT_EQ(DisplayPanel(calib), 0);
@@ -99,7 +95,6 @@ TEST_F(EnginePanelsTest, HelpBoxesStayAboveChildPanels) {
     const int help = order.indexOf(engine::controlWidget(main, HelpText1));
     EXPECT_GT(help, order.indexOf(engine::panelWidget(para1)));
     EXPECT_GT(help, order.indexOf(engine::panelWidget(calib)));
-    // ... and a control without the mark stays below them.
     EXPECT_LT(order.indexOf(engine::controlWidget(main, BTNRun)), order.indexOf(engine::panelWidget(para1)));
 }
 
@@ -113,8 +108,7 @@ TEST_F(EnginePanelsTest, DiscardForgetsThePanelItsChildrenAndControls) {
     EXPECT_EQ(SetCtrlVal(extraMain, NUMAval, 1), UIEBadPanel);
     EXPECT_EQ(SetCtrlVal(extraChild, NUMPvalA, 1), UIEBadPanel);
     TestRunEvents(40);  // a pending repaint must not touch the discarded widgets
-    // The others are untouched.
-    EXPECT_EQ(SetCtrlVal(para1, NUMPvalA, 1), 0);
+    EXPECT_EQ(SetCtrlVal(para1, NUMPvalA, 1), 0);  // the others are untouched
 }
 
 int discardOwnPanel(int panel, int, int event, void*, int, int) {
@@ -136,31 +130,22 @@ TEST_F(EnginePanelsTest, ACallbackMayDiscardItsOwnPanel) {
 
 TEST_F(EnginePanelsTest, UnknownCallbackNamesAreReportedOnceAndLeftUnbound) {
     // A copy of the test file whose unknown name is new to this process.
-    QFile src(QStringLiteral("engine_panels.uir"));
     char dirBuf[MAX_PATHNAME_LEN] = {};
     ASSERT_EQ(GetProjectDir(dirBuf), 0);
-    src.setFileName(QString::fromLocal8Bit(dirBuf) + QStringLiteral("/engine_panels.uir"));
+    QFile src(QString::fromLocal8Bit(dirBuf) + "/" + kFile);
     ASSERT_TRUE(src.open(QIODevice::ReadOnly));
-    QByteArray xml = src.readAll();
-    xml.replace("CC_NoSuchCallback", "CC_UnknownInThisCopy");
     QTemporaryDir dir;
-    const QString path = dir.filePath("copy.uir");
-    QFile out(path);
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(xml);
-    out.close();
+    const std::string path = writeFile(dir, "copy.uir", src.readAll().replace("CC_NoSuchCallback", "CC_UnknownInThisCopy"));
 
     testing::internal::CaptureStderr();
-    const int a = LoadPanel(0, path.toLocal8Bit().constData(), MAINPANEL);
-    const int b = LoadPanel(0, path.toLocal8Bit().constData(), MAINPANEL);
+    const int a = LoadPanel(0, path.c_str(), MAINPANEL);
+    const int b = LoadPanel(0, path.c_str(), MAINPANEL);
     const std::string err = testing::internal::GetCapturedStderr();
     ASSERT_GT(a, 0);
     ASSERT_GT(b, 0);
-    size_t count = 0;
-    for (size_t at = err.find("CC_UnknownInThisCopy"); at != std::string::npos;
-         at = err.find("CC_UnknownInThisCopy", at + 1))
-        ++count;
-    EXPECT_EQ(count, 1u) << err;
+    const size_t first = err.find("CC_UnknownInThisCopy");
+    EXPECT_NE(first, std::string::npos) << err;
+    EXPECT_EQ(err.find("CC_UnknownInThisCopy", first + 1), std::string::npos) << err;
     // Its controls work, they just call nothing; known names are bound.
     ASSERT_EQ(DisplayPanel(a), 0);
     ASSERT_EQ(TestClick(a, ButtonTeach), 0);
@@ -179,7 +164,7 @@ TEST_F(EnginePanelsTest, ActivePanelAndControl) {
     EXPECT_EQ(SetActivePanel(9999), UIEBadPanel);
 }
 
-TEST_F(EnginePanelsTest, BadPanelHandles) {
+TEST_F(EnginePanelsTest, BadPanelHandlesAndScreenshots) {
     int v = 0;
     EXPECT_EQ(DisplayPanel(9999), UIEBadPanel);
     EXPECT_EQ(HidePanel(-1), UIEBadPanel);
@@ -188,9 +173,6 @@ TEST_F(EnginePanelsTest, BadPanelHandles) {
     EXPECT_EQ(GetPanelAttribute(9999, ATTR_TOP, &v), UIEBadPanel);
     EXPECT_EQ(SetPanelAttribute(9999, ATTR_TITLE, "x"), UIEBadPanel);
     EXPECT_EQ(GetActiveCtrl(9999), UIEBadPanel);
-}
-
-TEST_F(EnginePanelsTest, ScreenshotOfAPanel) {
     QTemporaryDir dir;
     const std::string png = dir.filePath("main.png").toStdString();
     ASSERT_TRUE(TestGrabPanel(main, png));
