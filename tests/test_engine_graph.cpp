@@ -22,17 +22,10 @@ protected:
     void SetUp() override {
         root = std::make_unique<QWidget>();
         root->resize(800, 600);
-        video = new CviGraph(root.get());
-        video->setObjectName("GRAPHVideoMaster");
-        video->setGeometry(0, 0, 400, 250);
-        bar = new CviGraph(root.get());
-        bar->setObjectName("GRAPHBarMaster");
-        bar->setGeometry(0, 260, 400, 80);
-        strip = new CviStripChart(root.get());
-        strip->setObjectName("STRIPRaw");
-        strip->setGeometry(0, 350, 700, 240);
-        auto* button = new QPushButton(root.get());
-        button->setObjectName("BTNVideo");
+        video = add<CviGraph>("GRAPHVideoMaster", QRect(0, 0, 400, 250));
+        bar = add<CviGraph>("GRAPHBarMaster", QRect(0, 260, 400, 80));
+        strip = add<CviStripChart>("STRIPRaw", QRect(0, 350, 700, 240));
+        add<QPushButton>("BTNVideo", QRect(410, 0, 80, 30));
         panel = engine::adoptPanel(root.get(), 0, MAINPANEL);
         ASSERT_GT(panel, 0);
         root->show();
@@ -41,6 +34,13 @@ protected:
     void TearDown() override {
         engine::forgetPanel(panel);
         root.reset();
+    }
+    template <class W>
+    W* add(const char* name, QRect geometry) {
+        auto* w = new W(root.get());
+        w->setObjectName(name);
+        w->setGeometry(geometry);
+        return w;
     }
 
     // A thin solid line on the video graph, as most of these cases need.
