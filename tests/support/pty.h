@@ -1,7 +1,5 @@
-// A pseudo-terminal pair for tests: the slave is the "serial device" the
-// code under test opens by path; the test plays the far end on the master.
-// Raw mode, so bytes pass unchanged. Closing the master makes the device
-// vanish under whoever holds the slave. Everything is closed on destruction.
+// A raw pseudo-terminal pair: the code under test opens the slave by path, the
+// test plays the far end on the master; closing the master makes the device vanish.
 #pragma once
 
 #include <fcntl.h>
@@ -76,8 +74,8 @@ public:
         master_ = -1;
     }
 
-    // Our own slave descriptor keeps the pair alive between opens; a test
-    // that needs the reader to see the far end's close drops it first.
+    // Our slave descriptor keeps the pair alive between opens; drop it first
+    // for the reader to see the far end's close.
     void closeSlave() {
         if (slave_ >= 0) ::close(slave_);
         slave_ = -1;
