@@ -103,14 +103,6 @@ TEST_F(EngineControls, RingsSelectByValue) {
     EXPECT_EQ(ReplaceListItem(para1, DROPpmodeA, 3, "x", 1), UIEBadValue);
 }
 
-TEST_F(EngineControls, PortListShowsDevicesButKeepsPortNumbers) {
-    const auto items = TestListItems(main, DropDCom);
-    ASSERT_EQ(items.size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(items[i], std::make_pair(ComPortDescription(i + 1), i + 1));
-    ASSERT_EQ(SetCtrlVal(main, DropDCom, 2), 0);
-    EXPECT_EQ(val(main, DropDCom), 2);
-}
-
 TEST_F(EngineControls, TextsAreLatin1AtTheInterface) {
     const char micro[] = "SETPOINT-VALUE [\xB5m]: ";
     ASSERT_EQ(SetCtrlVal(main, TEXTStatus, micro), 0);
