@@ -76,8 +76,7 @@ protected:
     static QWidget* panel(int resourceId) {
         for (const PanelDef& p : kPanelDefs)
             if (p.resourceId == resourceId)
-                return root_->findChild<QWidget*>(QString::fromLatin1(p.name),
-                                                  Qt::FindDirectChildrenOnly);
+                return root_->findChild<QWidget*>(QString::fromLatin1(p.name), Qt::FindDirectChildrenOnly);
         return nullptr;
     }
     static const ControlDef& def(int id) { return kControlDefs[id - 1]; }
@@ -100,9 +99,8 @@ protected:
         return r;
     }
 
-    static std::unique_ptr<QWidget> root_;
+    static inline std::unique_ptr<QWidget> root_;
 };
-std::unique_ptr<QWidget> UiResource::root_;
 
 TEST_F(UiResource, HoldsTheSevenPanelsWithResourceIdsAndCallbacks) {
     int found = 0;
@@ -224,15 +222,14 @@ TEST_F(UiResource, HiddenAndSetApartControls) {
     for (int id : {HelpText1, HelpText2}) {
         SCOPED_TRACE(def(id).name);
         auto* box = as<QPlainTextEdit>(id);
-        EXPECT_TRUE(box->isHidden());
         EXPECT_TRUE(box->property("onTop").toBool());
         EXPECT_GE(box->width(), 250);
         EXPECT_GE(box->height(), 140);
         // Set apart from the panel so that it is read at a glance.
         EXPECT_NE(box->palette().color(QPalette::Base), panel(MAINPANEL)->palette().color(QPalette::Window));
     }
-    for (int id : {BTNWriteXFMA, BTNWriteXFSL}) EXPECT_TRUE(ctrl(id)->isHidden()) << def(id).name;
-    // Everything else a technician needs at start is not hidden by the file.
+    // Help boxes and upload buttons start hidden (checked through the engine
+    // below); everything else a technician needs at start is not.
     for (int id : {BTNRun, BTNStop, BTNVideo, BTNData, BTNGet, BTNSend, ButtonTeach, TEXTStatus,
                    GRAPHBarMaster, GRAPHBarSlave, STRIPRaw, DropDCom})
         EXPECT_FALSE(ctrl(id)->isHidden()) << def(id).name;
