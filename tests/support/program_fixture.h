@@ -18,6 +18,7 @@
 #include "engine/testing_graph.h"
 #include "engine/testing_io.h"
 #include "link/com232.h"
+#include "link/paraframe.h"
 #include "params/binding.h"
 #include "params/initvars.h"
 #include "params/vars.h"
@@ -30,36 +31,35 @@ inline std::string TestBinaryDir() {
     return path.substr(0, path.rfind('/'));
 }
 
-// True once the program's quit-signal handler is installed, which happens
-// just before it enters its event loop.
+// The program installs its quit-signal handler just before its event loop.
 inline bool QuitHandlerInstalled() {
     struct sigaction sa {};
     sigaction(SIGTERM, nullptr, &sa);
     return sa.sa_handler != SIG_DFL && sa.sa_handler != SIG_IGN;
 }
 
-inline kvorsim::Page PageOf(std::initializer_list<uint16_t> w) {
-    kvorsim::Page p{};
-    std::size_t i = 0;
-    for (uint16_t v : w) p.at(i++) = v;
-    return p;
+// A board of type 0 pads its firmware text with blanks.
+inline std::string TrimRight(std::string s) {
+    while (!s.empty() && s.back() == ' ') s.pop_back();
+    return s;
 }
 
 // Pages unlike the defaults in every field the panels show.
 inline kvorsim::Pages SensorPages() {
-    return {PageOf({2, 1, 3, 2, 17, 0, 120, 130, 11, 12, 13, 14, 99, 4464, 1}),
-            PageOf({600, 0, 40, 1000, 5, 4000, 1, 60, 7, 8, 9, 1536, 0, 38000, 0}),
-            PageOf({700, 0, 45, 3000, 6, 3900, 0, 61, 3, 2, 1, 2048, 0, 70000 & 0xFFFF, 1})};
+    return {{{2, 1, 3, 2, 17, 0, 120, 130, 11, 12, 13, 14, 99, 4464, 1},
+             {600, 0, 40, 1000, 5, 4000, 1, 60, 7, 8, 9, 1536, 0, 38000, 0},
+             {700, 0, 45, 3000, 6, 3900, 0, 61, 3, 2, 1, 2048, 0, 70000 & 0xFFFF, 1}}};
 }
 
+inline std::vector<uint16_t> ToVector(const kvorsim::Page& p) { return {p.begin(), p.end()}; }
+
 class ProgramTest : public ::testing::Test {
-public:  // helpers are used by free functions of the suites too
+public:
     void SetUp() override {
         SetProjectDir(TestBinaryDir().c_str());
         ASSERT_EQ(LoadPanels(), 1);
         GetProjectDir(proj_dir);
-        // Keeps failing exchanges quick; one test checks the real 1.5 s.
-        TIMEOUT = 0.3;
+        TIMEOUT = 0.3;  // keeps failing exchanges quick; time-out tests set 1.5
         ResetHardwareDescription();
         InitVars();
         TestResetPopups();
@@ -86,8 +86,7 @@ public:  // helpers are used by free functions of the suites too
         return pair;
     }
 
-    // InitVars leaves these to the identification; each test starts from
-    // the values a fresh program has.
+    // InitVars leaves these to the identification.
     static void ResetHardwareDescription() {
         ccdtype = ccdresolution = pcbtype = ccdpixB = ccdpixE = softversion = hwtype = adcmax = 0;
         for (double& x : xArray128) x = 0.0;
@@ -105,13 +104,7 @@ public:  // helpers are used by free functions of the suites too
         GetCtrlVal(pHandle, TEXTStatus, &s);
         return s;
     }
-    // The status line without trailing blanks: a board of type 0 pads its
-    // firmware text to 36 characters.
-    static std::string StatusTrimmed() {
-        std::string s = Status();
-        while (!s.empty() && s.back() == ' ') s.pop_back();
-        return s;
-    }
+    static std::string StatusTrimmed() { return TrimRight(Status()); }
     static int Val(int panel, int ctrl) {
         int v = -1;
         GetCtrlVal(panel, ctrl, &v);
@@ -132,22 +125,59 @@ public:  // helpers are used by free functions of the suites too
         for (const auto& r : pair.requests()) c.push_back(r.command);
         return c;
     }
-    static std::vector<uint16_t> FrameWords(const std::array<uint8_t, 36>& b) {
+    // Words 0..14 of a frame's bytes (array or vector).
+    template <class Bytes>
+    static std::vector<uint16_t> FrameWords(const Bytes& b) {
         std::vector<uint16_t> w;
         for (int i = 0; i < 15; ++i) w.push_back(static_cast<uint16_t>(b[6 + 2 * i] << 8 | b[7 + 2 * i]));
         return w;
     }
-    static std::vector<uint16_t> RecordPage(unsigned short page);
+    static std::vector<uint16_t> RecordPage(unsigned short page) {
+        CopyVarsToPP(page);
+        return {pp, pp + 15};
+    }
+    static std::vector<std::vector<uint16_t>> Record() { return {RecordPage(0), RecordPage(1), RecordPage(2)}; }
+    static const GraphData& Bar(int graph) { return *TestGraph(pHandle, graph); }
+    static std::vector<const GraphPlot*> Rectangles(int graph) {
+        std::vector<const GraphPlot*> r;
+        for (const auto& p : Bar(graph).plots)
+            if (p.kind == GraphPlot::Kind::Rectangle) r.push_back(&p);
+        return r;
+    }
+    // Picks COM `port` in the main panel's drop-down, as the user does.
+    static int ChoosePort(int port) {
+        const auto items = TestListItems(pHandle, DropDCom);
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].second == port) return TestChooseItem(pHandle, DropDCom, static_cast<int>(i));
+        ADD_FAILURE() << "COM" << port << " not offered";
+        return -1;
+    }
 
 private:
     std::vector<std::unique_ptr<kvorsim::SensorPair>> pairs_;
 };
 
-#include "link/paraframe.h"
-
-inline std::vector<uint16_t> ProgramTest::RecordPage(unsigned short page) {
-    CopyVarsToPP(page);
-    return {pp, pp + 15};
-}
-
-inline std::vector<uint16_t> ToVector(const kvorsim::Page& p) { return {p.begin(), p.end()}; }
+// For ProgramMain itself, which loads and discards the panels on its own.
+class ProgramMainTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetProjectDir(TestBinaryDir().c_str());
+        TIMEOUT = 0.3;
+    }
+    void TearDown() override {
+        if (pair_) pair_->stop();
+        SetComPortPath(1, "");
+        TIMEOUT = 1.5;
+    }
+    // An unpaced pair as COM1, replacing any earlier one.
+    kvorsim::SensorPair& Pair() {
+        if (pair_) pair_->stop();
+        kvorsim::Options o;
+        o.pacing = false;
+        pair_ = std::make_unique<kvorsim::SensorPair>(o);
+        EXPECT_TRUE(pair_->start());
+        SetComPortPath(1, pair_->devicePath());
+        return *pair_;
+    }
+    std::unique_ptr<kvorsim::SensorPair> pair_;
+};
