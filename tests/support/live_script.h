@@ -1,6 +1,5 @@
-// Drives a loop that runs inside a button's callback (RUN): a click on the
-// button returns only when the loop ends, so what the user does meanwhile
-// is scripted beforehand and run from the loop's own event processing.
+// A click on RUN returns only when its loop ends, so what the user does
+// meanwhile is scripted beforehand and run from the loop's event processing.
 #pragma once
 
 #include <QTimer>
@@ -16,8 +15,8 @@
 
 class LiveScript {
 public:
-    // `limitSeconds`: a run still going after this long is stopped (and the
-    // script reports it), so a broken loop fails the test instead of hanging.
+    // A run still going after `limitSeconds` is stopped and reported, so a
+    // broken loop fails the test instead of hanging.
     explicit LiveScript(double limitSeconds = 20.0) : limit_(Timer() + limitSeconds) {
         timer_.setInterval(1);
         QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
@@ -27,8 +26,7 @@ public:
     LiveScript(const LiveScript&) = delete;
     LiveScript& operator=(const LiveScript&) = delete;
 
-    // Steps run in order: each waits until its condition holds, then acts
-    // once, during event processing.
+    // Steps run in order: each waits for its condition, then acts once.
     LiveScript& when(std::string name, std::function<bool()> ready, std::function<void()> act) {
         steps_.push_back({std::move(name), std::move(ready), std::move(act)});
         return *this;
