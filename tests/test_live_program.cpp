@@ -3,37 +3,17 @@
 // ends normally.
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "plot/stripchart.h"
 #include "support/live_script.h"
 #include "support/program_fixture.h"
 
 namespace {
 
-class LiveProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetProjectDir(TestBinaryDir().c_str());
-        TIMEOUT = 0.3;
-        kvorsim::Options o;
-        o.pacing = false;
-        pair_ = std::make_unique<kvorsim::SensorPair>(o);
-        ASSERT_TRUE(pair_->start());
-        SetComPortPath(1, pair_->devicePath());
-    }
-    void TearDown() override {
-        pair_->stop();
-        SetComPortPath(1, "");
-        TIMEOUT = 1.5;
-    }
-    std::unique_ptr<kvorsim::SensorPair> pair_;
-};
+using LiveProgram = ProgramMainTest;
 
 TEST_F(LiveProgram, ClosingTheMainPanelDuringRunEndsTheLoopBeforeThePanelsGo) {
-    bool runReturned = false;
-    int runDimmedAfter = -1;
-    int attrResultAfter = -1;
+    Pair();
+    int runDimmedAfter = -1, attrResultAfter = -1;
     long long framesAtClose = -1;
     // The click on RUN returns only when the run ends; what happens meanwhile
     // is a second script with its own timer.
@@ -48,17 +28,14 @@ TEST_F(LiveProgram, ClosingTheMainPanelDuringRunEndsTheLoopBeforeThePanelsGo) {
     LiveScript outer(15.0);
     outer.when("event loop", QuitHandlerInstalled, [&] {
         TestClick(pHandle, BTNRun);
-        runReturned = true;
         // The panels are still there when the loop has ended.
         attrResultAfter = GetCtrlAttribute(pHandle, BTNRun, ATTR_DIMMED, &runDimmedAfter);
     });
-    const int rc = ProgramMain();
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(ProgramMain(), 0);
     EXPECT_TRUE(outer.finished()) << outer.pending();
     EXPECT_TRUE(during.finished()) << during.pending();
     EXPECT_FALSE(during.limitHit());
     EXPECT_GE(framesAtClose, 3);
-    EXPECT_TRUE(runReturned);
     EXPECT_EQ(attrResultAfter, 0);
     EXPECT_EQ(runDimmedAfter, 0);
     EXPECT_EQ(stop_flag, 1);
