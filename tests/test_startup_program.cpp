@@ -19,18 +19,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Runs ProgramMain; once it has entered its event loop (its quit handler is
-// in place just before), asks it to quit the way a desktop session would.
+// Runs ProgramMain; once it has entered its event loop, asks it to quit the
+// way a desktop session would.
 int RunProgramThenQuit() {
     std::atomic<bool> done{false};
     std::thread watcher([&done] {
-        while (!done) {
+        for (; !done; std::this_thread::sleep_for(2ms))
             if (QuitHandlerInstalled()) {
                 kill(getpid(), SIGTERM);
                 return;
             }
-            std::this_thread::sleep_for(2ms);
-        }
     });
     const int rc = ProgramMain();
     done = true;
@@ -38,72 +36,32 @@ int RunProgramThenQuit() {
     return rc;
 }
 
-class StartupProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        SetProjectDir(TestBinaryDir().c_str());
-        TIMEOUT = 0.3;
-    }
-    void TearDown() override {
-        if (pair_) pair_->stop();
-        SetComPortPath(1, "");
-        TIMEOUT = 1.5;
-    }
-    kvorsim::SensorPair& Pair() {
-        kvorsim::Options o;
-        o.pacing = false;
-        pair_ = std::make_unique<kvorsim::SensorPair>(o);
-        EXPECT_TRUE(pair_->start());
-        SetComPortPath(1, pair_->devicePath());
-        return *pair_;
-    }
-    std::unique_ptr<kvorsim::SensorPair> pair_;
-};
-
-struct Failure {
-    const char* name;
-    std::function<void(kvorsim::SensorPair&)> inject;
-    const char* status;
-};
+using StartupProgram = ProgramMainTest;
 
 TEST_F(StartupProgram, EveryStartUpReachesTheEventLoopAndEndsCleanly) {
-    const Failure cases[] = {
-        {"answering pair", [](kvorsim::SensorPair&) {}, "K-VOR-QX-MS FIRMWARE V3.05"},
+    const std::string ok = "K-VOR-QX-MS FIRMWARE V3.05";
+    const struct {
+        const char* name;
+        std::function<void(kvorsim::SensorPair&)> inject;
+        std::string status;
+    } cases[] = {
+        {"answering pair", [](kvorsim::SensorPair&) {}, ok},
         {"silent line", [](kvorsim::SensorPair& p) { p.setSilent(true); }, "Timeout-RS-232..."},
-        {"wrong echo sync", [](kvorsim::SensorPair& p) { p.setEchoSync(0x0055); },
-         "read error - not sync byte 0xAA!"},
-        {"short firmware", [](kvorsim::SensorPair& p) { p.setFirmwareLength(10); },
-         "Error reading firmware-info!"},
-        {"hardware echo", [](kvorsim::SensorPair& p) { p.setCommandEcho(10, 8); },
-         "K-VOR-QX-MS FIRMWARE V3.05"},
-        {"unknown sensor",
-         [](kvorsim::SensorPair& p) {
-             kvorsim::HardwareInfo hw;
-             hw.ccdType = 9;
-             hw.model = 1;
-             p.setHardware(hw);
-         },
-         "K-VOR-QX-MS FIRMWARE V3.05"},
+        {"wrong echo sync", [](kvorsim::SensorPair& p) { p.setEchoSync(0x0055); }, "read error - not sync byte 0xAA!"},
+        {"short firmware", [](kvorsim::SensorPair& p) { p.setFirmwareLength(10); }, "Error reading firmware-info!"},
+        {"hardware echo", [](kvorsim::SensorPair& p) { p.setCommandEcho(10, 8); }, ok},
+        {"unknown sensor", [](kvorsim::SensorPair& p) { p.setHardware({.ccdType = 9, .model = 1}); }, ok},
+        {"missing device", [](kvorsim::SensorPair&) { SetComPortPath(1, "/nonexistent/kvor-tty"); },
+         "Cannot open port"},
     };
-    for (const Failure& f : cases) {
-        SCOPED_TRACE(f.name);
-        auto& pair = Pair();
-        f.inject(pair);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.inject(Pair());
         EXPECT_EQ(RunProgramThenQuit(), 0);
-        std::string status = szStatus;
-        while (!status.empty() && status.back() == ' ') status.pop_back();
-        EXPECT_EQ(status, f.status);
+        EXPECT_EQ(TrimRight(szStatus), c.status);
         EXPECT_EQ(stop_flag, 1);
         EXPECT_LT(GetInQLen(1), 0);  // port closed on the way out
-        pair.stop();
-        pair_.reset();
     }
-}
-
-TEST_F(StartupProgram, MissingDeviceStillReachesTheEventLoop) {
-    SetComPortPath(1, "/nonexistent/kvor-tty");
-    EXPECT_EQ(RunProgramThenQuit(), 0);
-    EXPECT_EQ(std::string(szStatus), "Cannot open port");
 }
 
 TEST_F(StartupProgram, MissingResourceFileEndsWithMinusOne) {
@@ -114,7 +72,7 @@ TEST_F(StartupProgram, MissingResourceFileEndsWithMinusOne) {
     rmdir(tmpl);
 }
 
-// The real executable: starts its own simulated pair, reaches its event loop
+// The real executable starts its own simulated pair, reaches its event loop
 // (SIGTERM is caught only from there on) and ends with 0.
 TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
     const std::string exe = TestBinaryDir() + "/kvor-scope";
@@ -131,16 +89,10 @@ TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
     const std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
     bool inLoop = false;
     int status = 0;
-    for (int i = 0; i < 3000 && !inLoop; ++i) {
-        if (waitpid(pid, &status, WNOHANG) == pid) break;
+    for (int i = 0; i < 3000 && !inLoop && waitpid(pid, &status, WNOHANG) != pid; ++i) {
         std::ifstream in(statusPath);
-        std::string line;
-        while (std::getline(in, line)) {
-            if (line.rfind("SigCgt:", 0) == 0) {
-                const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
-                inLoop = mask & (1ull << (SIGTERM - 1));
-            }
-        }
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("SigCgt:", 0) == 0) inLoop = std::stoull(line.substr(7), nullptr, 16) & (1ull << (SIGTERM - 1));
         if (!inLoop) std::this_thread::sleep_for(5ms);
     }
     ASSERT_TRUE(inLoop) << "kvor-scope never reached its event loop";
@@ -151,8 +103,7 @@ TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
 }
 
 TEST(StartupExecutable, HelpListsTheOptions) {
-    const std::string exe = TestBinaryDir() + "/kvor-scope";
-    FILE* out = popen((exe + " --help").c_str(), "r");
+    FILE* out = popen((TestBinaryDir() + "/kvor-scope --help").c_str(), "r");
     ASSERT_NE(out, nullptr);
     std::string text;
     char buf[256];
