@@ -7,12 +7,13 @@
 
 namespace {
 
-class Binding : public ProgramTest {};
+using Binding = ProgramTest;
 
 TEST_F(Binding, StartValuesComeFromThePanelsAndTheLinesFromInitVars) {
     // The resource's initial values are the defaults.
-    EXPECT_EQ(RecordPage(0), (std::vector<uint16_t>{1, 0, 0, 1, 1, 1, 100, 100, 10, 0, 0, 0, 0, 37000, 0}));
-    EXPECT_EQ(RecordPage(1), (std::vector<uint16_t>{500, 1, 50, 512, 1, 4096, 0, 50, 0, 0, 0, 1024, 0, 37000, 0}));
+    const auto fromPanels = Record();
+    DefaultParameters();
+    EXPECT_EQ(fromPanels, Record());
     EXPECT_EQ(Status(), "InitVars");
     for (int i = 0; i < 256; ++i) {
         ASSERT_EQ(trgBUFA[i], 100);
@@ -24,31 +25,21 @@ TEST_F(Binding, StartValuesComeFromThePanelsAndTheLinesFromInitVars) {
     GetCtrlVal(pPopUp, TEXTRecFile, &rec);
     EXPECT_EQ(rec, std::string(proj_dir) + "/KVorRecord.dat");
     EXPECT_EQ(std::string(recfile_name), rec);
-    // Title strip: colour and the five texts on the main panel.
-    EXPECT_EQ(Attr(pHandle, PICTLogo, ATTR_TOP), 8);
-    EXPECT_EQ(Attr(pHandle, PICTLogo, ATTR_LEFT), 300);
-    EXPECT_EQ(Attr(pHandle, DECOTitle, ATTR_FRAME_COLOR), 0x0080FF);
-    // Recorder total of the pop-up's start values, 100 records of 1 s.
-    EXPECT_EQ(Val(pPopUp, NUMRecCount), 0);
-    EXPECT_EQ(Val(pPopUp, NUMRecMin), 1);
-    EXPECT_EQ(Val(pPopUp, NUMRecSec), 40);
+    // Recorder total of the pop-up's start values: 100 records of 1 s.
+    EXPECT_EQ((std::array<int, 3>{Val(pPopUp, NUMRecCount), Val(pPopUp, NUMRecMin), Val(pPopUp, NUMRecSec)}),
+              (std::array<int, 3>{0, 1, 40}));
 }
 
 TEST_F(Binding, RepairedSetIsShownAndKept) {
     parameter.evalmode = 7;
-    parameter.teachA = 5000;
-    parameter.pixendA = 5000;
-    parameter.pixbegA = 5000;
+    parameter.teachA = parameter.pixendA = parameter.pixbegA = 5000;
     parameter.pvalB = 1001;
     parameter.videothdB = 300;
     SetPanelValues();
     EXPECT_EQ(parameter.evalmode, 1);
-    EXPECT_EQ(Val(pPara0, DropEvalMode), 1);
-    EXPECT_EQ(Val(pPara1, NUMTeachA), 2048);
-    EXPECT_EQ(Val(pPara1, NUMPixEndA), 4096);
-    EXPECT_EQ(Val(pPara1, NUMPixBegA), 1);
-    EXPECT_EQ(Val(pPara2, NUMPvalB), 500);
-    EXPECT_EQ(Val(pPara2, SLIDEVideoTHD_B), 128);
+    EXPECT_EQ((std::array<int, 6>{Val(pPara0, DropEvalMode), Val(pPara1, NUMTeachA), Val(pPara1, NUMPixEndA),
+                                  Val(pPara1, NUMPixBegA), Val(pPara2, NUMPvalB), Val(pPara2, SLIDEVideoTHD_B)}),
+              (std::array<int, 6>{1, 2048, 4096, 1, 500, 128}));
 }
 
 TEST_F(Binding, ScaleRoundTripAndToleranceInMillimetres) {
@@ -68,66 +59,60 @@ TEST_F(Binding, ScaleRoundTripAndToleranceInMillimetres) {
 TEST_F(Binding, EvaluationModeSetsReferenceTeachEditorsAndRange) {
     parameter.teachA = 1000;
     parameter.teachB = 3000;
-    struct Case {
+    const struct {
         uint16_t mode;
         int tval, dimA, dimB, yaxis;
     } cases[] = {{0, 3000, 1, 0, 4096}, {1, 1000, 0, 1, 4096}, {2, 4192, 0, 0, 8192},
                  {3, 4096, 1, 1, 8192}, {4, 4096, 0, 0, 8192}};
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
         parameter.evalmode = c.mode;
         SetPanelValues();
-        EXPECT_EQ(tVal, c.tval) << c.mode;
-        EXPECT_EQ(Attr(pPara1, NUMTeachA, ATTR_DIMMED), c.dimA) << c.mode;
-        EXPECT_EQ(Attr(pPara2, NUMTeachB, ATTR_DIMMED), c.dimB) << c.mode;
-        EXPECT_EQ(YAXISMAX, c.yaxis) << c.mode;
-        EXPECT_EQ(TestStrip(pHandle, STRIPRaw)->yAxis.max, c.yaxis) << c.mode;
-        EXPECT_EQ(refTHD[0], c.tval) << c.mode;
+        EXPECT_EQ(tVal, c.tval);
+        EXPECT_EQ(refTHD[0], c.tval);
+        EXPECT_EQ(Attr(pPara1, NUMTeachA, ATTR_DIMMED), c.dimA);
+        EXPECT_EQ(Attr(pPara2, NUMTeachB, ATTR_DIMMED), c.dimB);
+        EXPECT_EQ(YAXISMAX, c.yaxis);
+        EXPECT_EQ(TestStrip(pHandle, STRIPRaw)->yAxis.max, c.yaxis);
     }
 }
 
+// Hardware modes 1 and 3 dim the band editors, analogue mode 0 hides the held
+// values, p-mode 1 dims the p-value; both from a refresh and from InitGUI,
+// which lays out before the first show.
 TEST_F(Binding, ModesDimAndHideTheirControls) {
-    for (uint16_t hw : {0, 1, 2, 3, 4}) {
-        parameter.hwmode = hw;
-        SetPanelValues();
-        const int dim = hw == 1 || hw == 3;
-        EXPECT_EQ(Attr(pPara0, NUMToleranceUP, ATTR_DIMMED), dim) << hw;
-        EXPECT_EQ(Attr(pPara0, NUMToleranceLO, ATTR_DIMMED), dim) << hw;
+    const struct {
+        uint16_t hw, ana, pmodeA, pmodeB;
+    } cases[] = {{0, 2, 1, 0}, {1, 0, 0, 1}, {2, 2, 0, 0}, {3, 0, 1, 1}, {4, 1, 0, 0}};
+    for (bool init : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << (init ? "InitGUI " : "refresh ") << c.hw << " " << c.ana);
+            parameter.hwmode = c.hw;
+            parameter.anamode = c.ana;
+            parameter.pmodeA = c.pmodeA;
+            parameter.pmodeB = c.pmodeB;
+            init ? InitGUI() : SetPanelValues();
+            for (int ctrl : {NUMToleranceUP, NUMToleranceLO})
+                EXPECT_EQ(Attr(pPara0, ctrl, ATTR_DIMMED), c.hw == 1 || c.hw == 3);
+            for (int ctrl : {NUMAnaMax, NUMAnaMin, ButtonReset}) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), c.ana != 0);
+            EXPECT_EQ(Attr(pPara1, NUMPvalA, ATTR_DIMMED), c.pmodeA);
+            EXPECT_EQ(Attr(pPara2, NUMPvalB, ATTR_DIMMED), c.pmodeB);
+        }
     }
-    for (uint16_t ana : {0, 2}) {
-        parameter.anamode = ana;
-        SetPanelValues();
-        for (int c : {NUMAnaMax, NUMAnaMin, ButtonReset}) EXPECT_EQ(Attr(pHandle, c, ATTR_VISIBLE), ana != 0) << ana;
-    }
-    parameter.pmodeA = 1;
-    parameter.pmodeB = 0;
-    SetPanelValues();
-    EXPECT_EQ(Attr(pPara1, NUMPvalA, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(pPara2, NUMPvalB, ATTR_DIMMED), 0);
 }
 
-TEST_F(Binding, InitGuiLaysOutFromTheRecordBeforeTheFirstShow) {
-    parameter.hwmode = 3;
-    parameter.anamode = 0;
-    parameter.pmodeA = 0;
-    parameter.pmodeB = 1;
+TEST_F(Binding, InitGuiUndimsTheSlidesAndPlacesThePanels) {
     SetCtrlAttribute(pPara1, SLIDEVideoTHD_A, ATTR_DIMMED, 1);
     InitGUI();
-    EXPECT_EQ(Attr(pPara0, NUMToleranceUP, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(pPara0, NUMToleranceLO, ATTR_DIMMED), 1);
-    EXPECT_EQ(Attr(pHandle, NUMAnaMax, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Attr(pHandle, ButtonReset, ATTR_VISIBLE), 0);
-    EXPECT_EQ(Attr(pPara1, NUMPvalA, ATTR_DIMMED), 0);
-    EXPECT_EQ(Attr(pPara2, NUMPvalB, ATTR_DIMMED), 1);
     EXPECT_EQ(Attr(pPara1, SLIDEVideoTHD_A, ATTR_DIMMED), 0);
-    int top = 0, left = 0;
-    GetPanelAttribute(pTrigg, ATTR_TOP, &top);
-    GetPanelAttribute(pTrigg, ATTR_LEFT, &left);
-    EXPECT_EQ(top, 70);
-    EXPECT_EQ(left, 590);
-    GetPanelAttribute(pCalib, ATTR_TOP, &top);
-    GetPanelAttribute(pCalib, ATTR_LEFT, &left);
-    EXPECT_EQ(top, 98);
-    EXPECT_EQ(left, 8);
+    auto place = [](int panel) {
+        std::array<int, 2> tl{};
+        GetPanelAttribute(panel, ATTR_TOP, &tl[0]);
+        GetPanelAttribute(panel, ATTR_LEFT, &tl[1]);
+        return tl;
+    };
+    EXPECT_EQ(place(pTrigg), (std::array<int, 2>{70, 590}));
+    EXPECT_EQ(place(pCalib), (std::array<int, 2>{98, 8}));
 }
 
 TEST_F(Binding, ClosingTheRecorderPopUpHidesItAndTurnsItsToggleOff) {
