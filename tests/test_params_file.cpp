@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "params/parafile.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -22,20 +23,7 @@ std::string ReadAll(const std::string& path) {
     return s.str();
 }
 
-void WriteAll(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
-
-std::string DefaultFileText(uint32_t first, uint32_t eighth) {
-    const uint32_t v[45] = {1,   0, 0,  1,   1, 1,    100, 100, 10, 0, 0, 0, 0,    37000, 0,
-                            500, 1, 50, 512, 1, 4096, 0,   50,  0,  0, 0, 1024, 0, 37000, 0,
-                            500, 1, 50, 512, 1, 4096, 0,   50,  0,  0, 0, 1024, 0, 37000, 0};
-    std::string text;
-    for (int i = 0; i < 45; ++i)
-        text += std::to_string(i == 0 ? first : i == 7 ? eighth : v[i]) + (i % 3 ? "\t" : "\n");
-    return text;
-}
+void WriteAll(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class ParaFile : public ProgramTest {
 protected:
@@ -62,7 +50,6 @@ protected:
         TestQueueFileSelect(path);
         ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
     }
-    static std::vector<std::vector<uint16_t>> Record() { return {RecordPage(0), RecordPage(1), RecordPage(2)}; }
 
     std::string dir_;
 };
@@ -86,14 +73,11 @@ TEST_F(ParaFile, SaveAndLoadBackReproduceTheRecordWithoutTouchingTheLine) {
 
     // One value a line in a field of 10 characters.
     std::istringstream lines(ReadAll(path));
-    std::string line;
     int count = 0;
-    while (std::getline(lines, line)) {
+    for (std::string line; std::getline(lines, line); ++count) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         EXPECT_EQ(line.size(), 10u) << "line " << count;
-        const uint32_t v = static_cast<uint32_t>(std::stoul(line));
-        EXPECT_EQ(v, saved[count / 15][count % 15]) << "line " << count;
-        ++count;
+        EXPECT_EQ(std::stoul(line), saved[count / 15][count % 15]) << "line " << count;
     }
     EXPECT_EQ(count, 45);
 
@@ -116,20 +100,26 @@ TEST_F(ParaFile, SaveAndLoadBackReproduceTheRecordWithoutTouchingTheLine) {
         EXPECT_EQ(call.defaultDirectory, std::string(proj_dir));
         EXPECT_EQ(call.defaultFileName, "KVORpara.cfg");
         EXPECT_EQ(call.fileTypeList, "*.cfg");
-        EXPECT_EQ(call.restrictDirectory, 0);
-        EXPECT_EQ(call.restrictExtension, 1);
-        EXPECT_EQ(call.allowCancel, 1);
-        EXPECT_EQ(call.allowMakeDirectory, 1);
+        EXPECT_EQ((std::array<int, 4>{call.restrictDirectory, call.restrictExtension, call.allowCancel,
+                                      call.allowMakeDirectory}),
+                  (std::array<int, 4>{0, 1, 1, 1}));
     }
 }
 
 TEST_F(ParaFile, LoadedValuesKeepLowBitsAndAreRepairedBeforeTheyAreSent) {
     auto& pair = StartPair();
     StartUp();
-    const std::string path = Path("hand.cfg");
-    WriteAll(path, DefaultFileText(9, 65536 + 150));
+    // The defaults, written by hand three to a line, with evaluation mode 9
+    // and toleranceUP 65536 + 150.
+    uint32_t v[PARA_FILE_VALUES];
+    ParametersToFileValues(v);
+    v[0] = 9;
+    v[7] = 65536 + 150;
+    std::string text;
+    for (int i = 0; i < PARA_FILE_VALUES; ++i) text += std::to_string(v[i]) + (i % 3 ? "\t" : "\n");
+    WriteAll(Path("hand.cfg"), text);
     SelectFileSource();
-    Load(path);
+    Load(Path("hand.cfg"));
     EXPECT_EQ(parameter.toleranceUP, 150);
     EXPECT_EQ(parameter.evalmode, 1);
     EXPECT_EQ(Val(pPara0, DropEvalMode), 1);
@@ -141,10 +131,14 @@ TEST_F(ParaFile, LoadedValuesKeepLowBitsAndAreRepairedBeforeTheyAreSent) {
     EXPECT_EQ(pair.page(kvorsim::Memory::Ram, 0)[7], 150);
 }
 
-TEST_F(ParaFile, OverwriteQuestionDecidesWhetherTheOldFileStays) {
+TEST_F(ParaFile, CancelAndTheOverwriteQuestionDecideWhetherAFileIsWritten) {
+    SelectFileSource();
+    Save("");
+    EXPECT_TRUE(fs::is_empty(dir_));
+    EXPECT_EQ(Status(), "Transmit...");
+
     const std::string path = Path("old.cfg");
     WriteAll(path, "precious\n");
-    SelectFileSource();
     Save(path, 0);
     EXPECT_EQ(ReadAll(path), "precious\n");
     ASSERT_FALSE(TestPopupLog().empty());
@@ -155,49 +149,36 @@ TEST_F(ParaFile, OverwriteQuestionDecidesWhetherTheOldFileStays) {
     EXPECT_EQ(Status(), "Transmit...");
 }
 
-TEST_F(ParaFile, CancelledSaveWritesNothing) {
-    SelectFileSource();
-    Save("");
-    EXPECT_TRUE(fs::is_empty(dir_));
-    EXPECT_EQ(Status(), "Transmit...");
-}
-
-TEST_F(ParaFile, UnreadableFilesLeaveTheRecordRefreshThePanelsAndSaySo) {
-    const std::string shortFile = Path("short.cfg"), text = Path("text.cfg"), empty = Path("empty.cfg");
+// A load that fails or is cancelled leaves the record and refreshes the
+// panels; only a failure says so.
+TEST_F(ParaFile, FailedOrCancelledLoadKeepsTheRecordAndRefreshesThePanels) {
     std::string fortyFour;
     for (int i = 0; i < 44; ++i) fortyFour += "1\n";
-    WriteAll(shortFile, fortyFour);
-    WriteAll(text, "1 2 3 four 5\n");
-    WriteAll(empty, "");
+    WriteAll(Path("short.cfg"), fortyFour);
+    WriteAll(Path("text.cfg"), "1 2 3 four 5\n");
+    WriteAll(Path("empty.cfg"), "");
     // Exists when chosen, fails when read: as a file that vanished or went bad.
-    const std::string unreadable = Path("unreadable.cfg");
-    ASSERT_EQ(symlink("/proc/self/mem", unreadable.c_str()), 0);
+    ASSERT_EQ(symlink("/proc/self/mem", Path("unreadable.cfg").c_str()), 0);
+    const struct {
+        std::string path;
+        bool error;
+    } cases[] = {{Path("short.cfg"), true}, {Path("text.cfg"), true}, {Path("empty.cfg"), true},
+                 {Path("unreadable.cfg"), true},
+                 {"", false}, {Path("missing.cfg"), false}};  // a missing file cannot be chosen: as cancel
     SelectFileSource();
-    for (const std::string& path : {shortFile, text, empty, unreadable}) {
-        SCOPED_TRACE(path);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
         parameter.pvalA = 321;
         const auto before = Record();
         SetCtrlVal(pPara1, NUMPvalA, 999);
-        ShowStatus("Parameter-frame received! - Line Ok!");
-        Load(path);
+        ShowStatus("Echo Check - Line Ok!");
+        Load(c.path);
         EXPECT_EQ(Record(), before);
         EXPECT_EQ(Val(pPara1, NUMPvalA), 321);
-        EXPECT_NE(Status().find("Error reading parameter-file"), std::string::npos) << Status();
-    }
-}
-
-TEST_F(ParaFile, CancelledLoadStillRefreshesThePanelsWithoutComplaint) {
-    SelectFileSource();
-    // A missing file cannot be chosen in the load dialog: the same as cancel.
-    for (const std::string& answer : {std::string(), Path("missing.cfg")}) {
-        parameter.pvalB = 432;
-        const auto before = Record();
-        SetCtrlVal(pPara2, NUMPvalB, 999);
-        ShowStatus("Echo Check - Line Ok!");
-        Load(answer);
-        EXPECT_EQ(Record(), before);
-        EXPECT_EQ(Val(pPara2, NUMPvalB), 432);
-        EXPECT_EQ(Status(), "Echo Check - Line Ok!");
+        if (c.error)
+            EXPECT_NE(Status().find("Error reading parameter-file"), std::string::npos) << Status();
+        else
+            EXPECT_EQ(Status(), "Echo Check - Line Ok!");
     }
 }
 
@@ -205,7 +186,6 @@ TEST_F(ParaFile, SaveThatCannotCompleteKeepsTheOldFileAndSaysSo) {
     // 250 characters leave no room for the temporary file's name beside it.
     std::string name = "kvor-" + std::to_string(getpid()) + "-";
     name += std::string(250 - name.size() - 4, 'p') + ".cfg";
-    ASSERT_EQ(name.size(), 250u);
     const std::string path = "/tmp/" + name;
     WriteAll(path, "old set\n");
     SelectFileSource();
