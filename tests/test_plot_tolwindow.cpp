@@ -1,94 +1,58 @@
 // Tolerance window edges for every evaluation mode.
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <utility>
+
 #include "params/initvars.h"
 #include "params/vars.h"
 #include "plot/tolwindow.h"
 
 namespace {
 
-class TolWindowRules : public ::testing::Test {
-protected:
-    void SetUp() override {
+using Edges = std::optional<std::pair<int, int>>;  // none: not drawn
+
+Edges EdgesOf(const TolWindow& w) { return w.drawn ? Edges{{w.lower, w.upper}} : std::nullopt; }
+
+TEST(TolWindowRules, EdgesPerModeAndSituation) {
+    const struct {
+        const char* what;
+        uint16_t mode, teachA, teachB, up, lo, edgesA, a, b;
+        Edges master, slave;
+    } cases[] = {
+        {"mode 1: MASTER only", 1, 512, 2000, 100, 100, 1, 0, 0, {{412, 612}}, {}},
+        {"mode 0: SLAVE only", 0, 512, 2000, 100, 100, 1, 0, 0, {}, {{1900, 2100}}},
+        {"-50 becomes 1", 1, 50, 0, 100, 100, 1, 0, 0, {{1, 150}}, {}},
+        {"0 stays 0", 1, 50, 0, 100, 50, 1, 0, 0, {{0, 150}}, {}},
+        {"4095 stays", 1, 3995, 0, 100, 50, 1, 0, 0, {{3945, 4095}}, {}},
+        {"4096 stays", 1, 3996, 0, 100, 50, 1, 0, 0, {{3946, 4096}}, {}},
+        {"4190 becomes 4096", 1, 4090, 0, 100, 50, 1, 0, 0, {{4040, 4096}}, {}},
+        // Mode 2 follows the positions shifted by half their difference D.
+        {"D = 10, h = 5", 2, 1000, 1000, 100, 100, 3, 990, 1000, {{945, 1045}}, {{955, 1055}}},
+        {"D = -3, h = -1", 2, 1000, 1000, 100, 100, 3, 1001, 1002, {{950, 1050}}, {{951, 1051}}},
+        {"halves truncate", 2, 1000, 1000, 99, 101, 3, 1000, 1000, {{950, 1049}}, {{950, 1049}}},
+        {"no edges: teach values", 2, 700, 1700, 100, 100, 0, 3000, 10, {{650, 750}}, {{1650, 1750}}},
+        // Modes 3 and 4 mark the deviation from 1, unclamped.
+        {"mode 3", 3, 0, 0, 40, 30, 1, 0, 0, {{1, 40}}, {{1, 30}}},
+        {"mode 4", 4, 0, 0, 40, 30, 1, 0, 0, {{1, 40}}, {{1, 30}}},
+        {"mode 3, no band", 3, 0, 0, 0, 30, 1, 0, 0, {{1, 0}}, {{1, 30}}},
+        {"mode 4, beyond the line", 4, 0, 0, 6000, 30, 1, 0, 0, {{1, 6000}}, {{1, 30}}},
+        {"unknown mode", 5, 1000, 1000, 100, 100, 1, 100, 100, {}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
         DefaultParameters();
         ccdvirtpixel = 4096;
-        tolup = tollo = 100;
-        edcntA = edcntB = 1;
+        parameter.teachA = c.teachA;
+        parameter.teachB = c.teachB;
+        tolup = c.up;
+        tollo = c.lo;
+        edcntA = c.edgesA;
+        edcntB = 2;
+        const TolWindows w = ComputeTOLWindows(c.mode, c.a, c.b);
+        EXPECT_EQ(EdgesOf(w.master), c.master);
+        EXPECT_EQ(EdgesOf(w.slave), c.slave);
     }
-    static void ExpectWindow(const TolWindow& w, int lower, int upper) {
-        EXPECT_TRUE(w.drawn);
-        EXPECT_EQ(w.lower, lower);
-        EXPECT_EQ(w.upper, upper);
-    }
-};
-
-TEST_F(TolWindowRules, ModesZeroAndOneDrawOnlyTheirSetPointSensor) {
-    parameter.teachA = 512;
-    parameter.teachB = 2000;
-    TolWindows w = ComputeTOLWindows(1, 0, 0);
-    ExpectWindow(w.master, 412, 612);
-    EXPECT_FALSE(w.slave.drawn);
-    w = ComputeTOLWindows(0, 0, 0);
-    EXPECT_FALSE(w.master.drawn);
-    ExpectWindow(w.slave, 1900, 2100);
-}
-
-TEST_F(TolWindowRules, ClampingAtBothEnds) {
-    parameter.teachA = 50;
-    ExpectWindow(ComputeTOLWindows(1, 0, 0).master, 1, 150);  // -50 becomes 1
-    tollo = 50;
-    ExpectWindow(ComputeTOLWindows(1, 0, 0).master, 0, 150);  // 0 stays 0
-    parameter.teachA = 3995;
-    ExpectWindow(ComputeTOLWindows(1, 0, 0).master, 3945, 4095);  // 4095 stays
-    parameter.teachA = 3996;
-    ExpectWindow(ComputeTOLWindows(1, 0, 0).master, 3946, 4096);  // 4096 stays 4096
-    parameter.teachA = 4090;
-    ExpectWindow(ComputeTOLWindows(1, 0, 0).master, 4040, 4096);  // 4190 becomes 4096
-}
-
-TEST_F(TolWindowRules, ModeTwoFollowsPositionsShiftedByHalfTheDifference) {
-    parameter.teachA = parameter.teachB = 1000;
-    edcntA = 3;
-    edcntB = 2;
-    TolWindows w = ComputeTOLWindows(2, 990, 1000);  // D = 10, h = 5
-    ExpectWindow(w.master, 945, 1045);
-    ExpectWindow(w.slave, 955, 1055);
-    w = ComputeTOLWindows(2, 1001, 1002);  // D = -3, h = -1 (toward zero)
-    ExpectWindow(w.master, 950, 1050);
-    ExpectWindow(w.slave, 951, 1051);
-    tollo = 101;  // halves truncate too
-    tolup = 99;
-    w = ComputeTOLWindows(2, 1000, 1000);
-    ExpectWindow(w.master, 950, 1049);
-}
-
-TEST_F(TolWindowRules, ModeTwoWithoutEdgesCentresOnTheTeachValues) {
-    parameter.teachA = 700;
-    parameter.teachB = 1700;
-    edcntA = 0;
-    const TolWindows w = ComputeTOLWindows(2, 3000, 10);
-    ExpectWindow(w.master, 650, 750);
-    ExpectWindow(w.slave, 1650, 1750);
-}
-
-TEST_F(TolWindowRules, ModesThreeAndFourMarkTheDeviationUnclamped) {
-    tolup = 40;
-    tollo = 30;
-    for (uint16_t mode : {3, 4}) {
-        const TolWindows w = ComputeTOLWindows(mode, 0, 0);
-        ExpectWindow(w.master, 1, 40);
-        ExpectWindow(w.slave, 1, 30);
-    }
-    tolup = 0;
-    ExpectWindow(ComputeTOLWindows(3, 0, 0).master, 1, 0);
-    tolup = 6000;  // beyond the line: not clamped in these modes
-    ExpectWindow(ComputeTOLWindows(4, 0, 0).master, 1, 6000);
-}
-
-TEST_F(TolWindowRules, OtherModesDrawNothing) {
-    const TolWindows w = ComputeTOLWindows(5, 100, 100);
-    EXPECT_FALSE(w.master.drawn);
-    EXPECT_FALSE(w.slave.drawn);
 }
 
 }  // namespace
