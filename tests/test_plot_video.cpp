@@ -6,7 +6,7 @@
 
 namespace {
 
-class VideoCurves : public ProgramTest {};
+using VideoCurves = ProgramTest;
 
 void ExpectCurves(int graph, const uint16_t* video, uint16_t level, double adcFull) {
     const GraphData* g = TestGraph(pHandle, graph);
@@ -16,22 +16,17 @@ void ExpectCurves(int graph, const uint16_t* video, uint16_t level, double adcFu
     const GraphPlot& threshold = g->plots[1];
     for (const GraphPlot* p : {&signal, &threshold}) {
         EXPECT_EQ(p->kind, GraphPlot::Kind::Curve);
-        EXPECT_EQ(p->plotStyle, VAL_FAT_LINE);
-        EXPECT_EQ(p->pointStyle, VAL_SIMPLE_DOT);
-        EXPECT_EQ(p->lineStyle, VAL_SOLID);
         ASSERT_EQ(p->x.size(), 128u);
         ASSERT_EQ(p->y.size(), 128u);
-        for (int i = 0; i < 128; ++i) ASSERT_EQ(p->x[i], xArray128[i]);
     }
-    EXPECT_EQ(signal.color, 0xFF0000);
-    EXPECT_EQ(threshold.color, 0x008000);
     for (int i = 0; i < 128; ++i) {
+        ASSERT_EQ(signal.x[i], xArray128[i]) << i;
+        ASSERT_EQ(threshold.x[i], xArray128[i]) << i;
         ASSERT_EQ(signal.y[i], video[i]) << i;
         ASSERT_EQ(threshold.y[i], level) << i;
     }
-    EXPECT_EQ(g->yAxis.min, 0.0);
-    EXPECT_EQ(g->yAxis.max, adcFull);
-    EXPECT_EQ(g->y2Axis.max, adcFull);
+    EXPECT_EQ((std::array<double, 3>{g->yAxis.min, g->yAxis.max, g->y2Axis.max}),
+              (std::array<double, 3>{0, adcFull, adcFull}));
     EXPECT_FALSE(g->yAxis.autoscale);
 }
 
@@ -44,19 +39,16 @@ TEST_F(VideoCurves, SlideSetsThresholdInPercentOfTheAdcAndRedrawsItsGraph) {
     }
     ASSERT_EQ(TestDragSlide(pPara1, SLIDEVideoTHD_A, {20, 50}), 0);
     ExpectCurves(GRAPHVideoMaster, adcbufA, 128, 256);
-    ASSERT_EQ(TestDragSlide(pPara1, SLIDEVideoTHD_A, {33}), 0);
+    ASSERT_EQ(TestDragSlide(pPara1, SLIDEVideoTHD_A, {33}), 0);  // truncated: 84.48
     ExpectCurves(GRAPHVideoMaster, adcbufA, 84, 256);
     EXPECT_EQ(thdArrayA[127], 84);
-    // The slide changes the line, not the record.
-    EXPECT_EQ(parameter.videothdA, 50);
+    EXPECT_EQ(parameter.videothdA, 50);  // the slide changes the line, not the record
 
     ADCMAX = 1024;
-    ASSERT_EQ(TestDragSlide(pPara2, SLIDEVideoTHD_B, {10, 50}), 0);
-    ExpectCurves(GRAPHVideoSlave, adcbufB, 512, 1024);
-    ASSERT_EQ(TestDragSlide(pPara2, SLIDEVideoTHD_B, {0}), 0);
-    ExpectCurves(GRAPHVideoSlave, adcbufB, 0, 1024);
-    ASSERT_EQ(TestDragSlide(pPara2, SLIDEVideoTHD_B, {100}), 0);
-    ExpectCurves(GRAPHVideoSlave, adcbufB, 1024, 1024);
+    for (int percent : {0, 100}) {
+        ASSERT_EQ(TestDragSlide(pPara2, SLIDEVideoTHD_B, {10, percent}), 0);
+        ExpectCurves(GRAPHVideoSlave, adcbufB, static_cast<uint16_t>(percent * 1024 / 100), 1024);
+    }
 }
 
 TEST_F(VideoCurves, PanelRefreshDrawsBothGraphsFromTheRecord) {
@@ -67,11 +59,6 @@ TEST_F(VideoCurves, PanelRefreshDrawsBothGraphsFromTheRecord) {
     ExpectCurves(GRAPHVideoSlave, adcbufB, 192, 256);
 }
 
-TEST(VideoLevel, TruncatesTowardZero) {
-    EXPECT_EQ(VideoThresholdLevel(50, 256), 128);
-    EXPECT_EQ(VideoThresholdLevel(33, 256), 84);
-    EXPECT_EQ(VideoThresholdLevel(50, 1024), 512);
-    EXPECT_EQ(VideoThresholdLevel(255, 1024), 2611);  // no 16-bit overflow on the way
-}
+TEST(VideoLevel, NoSixteenBitOverflowOnTheWay) { EXPECT_EQ(VideoThresholdLevel(255, 1024), 2611); }
 
 }  // namespace
