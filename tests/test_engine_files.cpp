@@ -9,7 +9,7 @@
 #include <cstring>
 #include <fstream>
 #include <regex>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "engine/cvi.h"
@@ -18,15 +18,10 @@ namespace {
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void spit(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-}
+void spit(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 class FilesTest : public ::testing::Test {
 protected:
