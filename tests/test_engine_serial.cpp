@@ -217,6 +217,7 @@ TEST_F(SerialTest, ReopeningOrInstallingWithoutAFunctionEndsTheNotification) {
     ASSERT_TRUE(pty.send(frame('a')));
     settle(36);
     EXPECT_EQ(note.calls, 0) << "a reopened port carries no notification over";
+    EXPECT_EQ(GetInQLen(kPort), 36);
     ASSERT_EQ(FlushInQ(kPort), 0);
 
     ASSERT_EQ(InstallComCallback(kPort, 0x8006, 36, 0x55, onReceive, nullptr), 0);
