@@ -391,14 +391,22 @@ TEST_F(LiveRun, ResetDuringRunRestartsTheHeldValues) {
     EXPECT_EQ(status, "Reset Max/Min OK!");
 }
 
-TEST_F(LiveRun, ChoosingAnotherPortStopsTheRun) {
+// Another port closes the old one, stops the run and starts the new pair up.
+TEST_F(LiveRun, ChoosingAnotherPortStopsTheRunAndStartsTheNewPair) {
     StartRunPair();
-    auto& second = StartPair({}, 2);
+    kvorsim::Options o;
+    o.ramPages = SensorPages();
+    auto& second = StartPair(o, 2);
     LiveScript script;
     script.when("running", Running, [] { ChoosePort(2); });
     Run(script);
     EXPECT_EQ(com, 2);
+    EXPECT_EQ(stop_flag, 1);
     EXPECT_EQ(Commands(second), (std::vector<uint16_t>{5, 10, 2, 2, 2, 7}));  // no live request
+    EXPECT_EQ(Record(), (std::vector<std::vector<uint16_t>>{ToVector(o.ramPages->at(0)), ToVector(o.ramPages->at(1)),
+                                                           ToVector(o.ramPages->at(2))}));
+    EXPECT_LT(GetInQLen(1), 0);
+    EXPECT_GE(GetInQLen(2), 0);
     EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
 }
 

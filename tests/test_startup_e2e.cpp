@@ -237,24 +237,6 @@ TEST_F(StartupE2E, TextFirmwareOfOtherBoardsWithoutTerminatorFitsTheStatus) {
     EXPECT_EQ(Status(), std::string(71, 'F'));
 }
 
-TEST_F(StartupE2E, ChoosingAnotherPortClosesTheOldAndStartsTheNew) {
-    auto& first = StartPair({}, 1);
-    kvorsim::Options o;
-    o.ramPages = SensorPages();
-    auto& second = StartPair(o, 2);
-    StartUp();
-    ASSERT_EQ(Commands(first).size(), 6u);
-    stop_flag = 0;
-    ASSERT_EQ(ChoosePort(2), 0);
-    EXPECT_EQ(com, 2);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_EQ(Commands(second), (std::vector<uint16_t>{5, 10, 2, 2, 2, 7}));
-    EXPECT_EQ(RecordPage(1), ToVector(SensorPages()[1]));
-    EXPECT_EQ(Commands(first).size(), 6u);
-    EXPECT_LT(GetInQLen(1), 0);  // the old port is closed
-    EXPECT_GE(GetInQLen(2), 0);
-}
-
 // The receive notification takes in exactly one 36-byte frame, whether the
 // bytes trickle in or come as a 40-byte burst.
 TEST_F(StartupE2E, NotificationTakesOneFrameFromChunksAndFromABurst) {
