@@ -231,24 +231,20 @@ TEST(SimLineDrop, RefusesToReplaceAFileThatIsNotASymlink) {
     std::remove(path.c_str());
 }
 
-TEST(SimLineThreads, SettersFromAnotherThreadWhileRequestsFlow) {
-    kvorsim::SensorPair pair(unpaced());
-    ASSERT_TRUE(pair.start());
-    Line line(pair.devicePath());
+TEST_F(SimLine, SettersFromAnotherThreadWhileRequestsFlow) {
     std::atomic<bool> done{false};
     std::thread fiddler([&] {
-        uint16_t v = 0;
-        while (!done) {
+        for (uint16_t v = 0; !done; ++v) {
             kvorsim::LiveOverrides ov;
-            ov.positionA = ++v;
-            pair.setOverrides(ov);
-            pair.setPage(kvorsim::Memory::Ram, 0, kvorsim::defaultPages()[0]);
-            (void)pair.counters();
-            (void)pair.replies();
+            ov.positionA = v;
+            pair->setOverrides(ov);
+            pair->setPage(kvorsim::Memory::Ram, 0, kvorsim::defaultPages()[0]);
+            (void)pair->counters();
+            (void)pair->replies();
         }
     });
     int answered = 0;
-    for (int i = 0; i < 200; ++i) answered += line.exchange(request(8), 36).size() == 36;
+    for (int i = 0; i < 200; ++i) answered += line->exchange(request(8), 36).size() == 36;
     done = true;
     fiddler.join();
     EXPECT_EQ(answered, 200);
