@@ -309,6 +309,8 @@ TEST_F(LiveRun, TeachDuringRunTakesTheSensorsNewTeachValues) {
         pair.clearRecords();
         TestClick(pHandle, ButtonTeach);
         commands = Commands(pair);
+        // The live request already on the line may be recorded after the clear.
+        if (!commands.empty() && commands.front() == 8) commands.erase(commands.begin());
         statusAfterTeach = Status();
         EXPECT_EQ(Bar(GRAPHBarMaster).cursors[0].x, 1500);
         EXPECT_EQ(Bar(GRAPHBarSlave).cursors[0].x, 2500);
