@@ -62,14 +62,18 @@ protected:
         TestPress(pHandle, BTNStop);
         TestRelease(pHandle, BTNStop);
     }
-    // Makes the pair fall silent once running, doing `then` at that moment.
-    void RunIntoSilence(kvorsim::SensorPair& pair, std::function<void()> then = [] {}) {
+    // A run in which `act` happens once, two frames in.
+    static void RunActingOnce(std::function<void()> act) {
         LiveScript script;
-        script.when("running", Running, [&] {
+        script.when("running", Running, std::move(act));
+        Run(script);
+    }
+    // Makes the pair fall silent once running, doing `then` at that moment.
+    static void RunIntoSilence(kvorsim::SensorPair& pair, std::function<void()> then = [] {}) {
+        RunActingOnce([&] {
             pair.setSilent(true);
             then();
         });
-        Run(script);
         EXPECT_EQ(Status(), "Timeout RS232-Line!");
         EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
     }
@@ -184,8 +188,7 @@ TEST_F(LiveRun, RunSetsUpThePanelAndStopOnThePressUndimsTheButtons) {
 
     std::string statusBeforeStop;
     int stopRaised = -1;
-    LiveScript script;
-    script.when("running", Running, [&] {
+    RunActingOnce([&] {
         EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 1);
         EXPECT_EQ(Attr(pPopUp, BTNStartRecord, ATTR_DIMMED), 1);
         for (int ctrl : liveView) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), 1) << ctrl;
@@ -197,7 +200,6 @@ TEST_F(LiveRun, RunSetsUpThePanelAndStopOnThePressUndimsTheButtons) {
         TestPress(pHandle, BTNStop);  // the press alone stops: no release follows
         stopRaised = stop_flag;
     });
-    Run(script);
     TestRelease(pHandle, BTNStop);
     EXPECT_EQ(stopRaised, 1);
     EXPECT_EQ(statusBeforeStop, "Line Ok!");
@@ -399,9 +401,7 @@ TEST_F(LiveRun, ChoosingAnotherPortStopsTheRunAndStartsTheNewPair) {
     kvorsim::Options o;
     o.ramPages = SensorPages();
     auto& second = StartPair(o, 2);
-    LiveScript script;
-    script.when("running", Running, [] { ChoosePort(2); });
-    Run(script);
+    RunActingOnce([] { ChoosePort(2); });
     EXPECT_EQ(com, 2);
     EXPECT_EQ(stop_flag, 1);
     EXPECT_EQ(Commands(second), (std::vector<uint16_t>{5, 10, 2, 2, 2, 7}));  // no live request
@@ -419,9 +419,7 @@ TEST_F(LiveRun, DroppedLineEndsTheRunAndThePortReopensOnceTheDeviceIsBack) {
     opt.symlinkPath = "/tmp/kvor-live-" + std::to_string(getpid());
     auto& pair = StartRunPair(opt);
     ASSERT_EQ(pair.devicePath(), opt.symlinkPath);
-    LiveScript script;
-    script.when("running", Running, [&] { pair.dropLine(); });
-    Run(script);
+    RunActingOnce([&] { pair.dropLine(); });
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
     EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
     EXPECT_LT(GetInQLen(com), 0);
