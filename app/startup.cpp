@@ -50,8 +50,8 @@ void InitGUI() {
     SetCtrlAttribute(pPara2, SLIDEVideoTHD_B, ATTR_DIMMED, 0);
 }
 
-int ProgramMain() {
-    if (!LoadPanels()) return -1;
+int StartProgram() {
+    if (!LoadPanels()) return 0;
     GetProjectDir(proj_dir);
     InitVars();
     InitRS232(com);
@@ -60,11 +60,20 @@ int ProgramMain() {
     DisplayPanel(pPara0);
     SetActivePanel(pHandle);
     SetActiveCtrl(pHandle, BTNStop);
+    return 1;
+}
+
+void ShutDownProgram() {
+    CloseCom(com);
+    for (int panel : {pPara0, pPara1, pPara2, pCalib, pTrigg, pPopUp, pHandle}) DiscardPanel(panel);
+}
+
+int ProgramMain() {
+    if (!StartProgram()) return -1;
     InstallQuitSignalCallback(QuitRequestedFromOutside);
     RunUserInterface();
     InstallQuitSignalCallback(nullptr);
-    CloseCom(com);
-    for (int panel : {pPara0, pPara1, pPara2, pCalib, pTrigg, pPopUp, pHandle}) DiscardPanel(panel);
+    ShutDownProgram();
     return 0;
 }
 

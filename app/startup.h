@@ -5,10 +5,15 @@
 // that fails (those already loaded stay).
 int LoadPanels();
 void InitGUI();
-// The program after the engine has started: panels, variables, the port's
-// start-up exchange, the event loop and the teardown. 0 after a normal end,
-// -1 when a panel cannot be loaded.
+// The program after the engine has started: StartProgram, the event loop,
+// ShutDownProgram. 0 after a normal end, -1 when a panel cannot be loaded.
 int ProgramMain();
+// Panels, variables, the port's start-up exchange, the layout, the main
+// panel shown: everything up to the event loop. 0 when a panel cannot be
+// loaded (those already loaded stay), else 1.
+int StartProgram();
+// After the event loop: the port closed (again) and the panels discarded.
+void ShutDownProgram();
 
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
 int CC_POPUP(int panel, int event, void* callbackData, int eventData1, int eventData2);

@@ -128,13 +128,7 @@ long long frames() { return TestStrip(pHandle, STRIPRaw)->pointsPlotted / STRIP_
 bool startProgram(kvorsim::SensorPair& pair) {
     SetProjectDir(binaryDir().c_str());
     SetComPortPath(1, pair.devicePath());
-    if (!LoadPanels()) return false;
-    GetProjectDir(proj_dir);
-    InitVars();
-    InitRS232(com);
-    InitGUI();
-    DisplayPanel(pHandle);
-    DisplayPanel(pPara0);
+    if (!StartProgram()) return false;
     SetCtrlVal(pHandle, SWITCHRawEval, 1);
     TestRunEvents(200);
     return true;
