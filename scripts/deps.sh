@@ -10,7 +10,7 @@ pkgs=(
   libqt6opengl6-dev libgl-dev libegl-dev libxkbcommon-dev libvulkan-dev
   libqcustomplot-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev gcovr
   xvfb xauth x11-apps imagemagick
   fonts-dejavu-core fonts-dejavu-extra
 )
