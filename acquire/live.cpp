@@ -6,7 +6,8 @@
 #include "engine/cvi.h"
 #include "link/com232.h"
 #include "link/commands.h"
-#include "link/paraframe.h"
+#include "params/live.h"
+#include "params/record.h"
 #include "params/vars.h"
 #include "plot/bargraph.h"
 #include "plot/stripchart.h"
@@ -36,44 +37,25 @@ void ShowPanelForRun() {
 }  // namespace
 
 int PushGETRAW() {
-    FlushBoth();
     parameter.cmd = CMD_LIVE;
     parameter.page = 0;
     // The payload is whatever pp holds: the sensor ignores it.
-    FillTxBuf(CMD_LIVE, 0, pp);
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
-    if (nBytesW == FRAME_LEN) SetCtrlVal(pHandle, TEXTStatus, "Line Ok!");
+    if (WriteRequest(CMD_LIVE, 0) == FRAME_LEN) SetCtrlVal(pHandle, TEXTStatus, "Line Ok!");
     graph_flag = 0;
-    const double t0 = Timer();
-    for (;;) {
-        if (graph_flag == 1) return 1;
-        ProcessSystemEvents();
-        if (Timer() - t0 > TIMEOUT) {
-            SetCtrlVal(pHandle, TEXTStatus, kLineTimeout);
-            stop_flag = 1;
-            return 0;
-        }
-    }
+    // Only a live frame ends the wait; one that comes in the pass in which
+    // the time runs out is late.
+    if (AwaitFlag(graph_flag, LastPass::ReplyIsLate)) return 1;
+    SetCtrlVal(pHandle, TEXTStatus, kLineTimeout);
+    stop_flag = 1;
+    return 0;
 }
 
 void CopyPPtoRAWVars() {
-    Aval = pp[0];
-    Bval = pp[1];
-    Mvalue = pp[2];
-    umValue = static_cast<int32_t>(static_cast<uint32_t>(pp[4]) << 16 | pp[3]);
-    poti = pp[5];
-    edcntA = pp[6];
-    edcntB = pp[7];
-    peakwA = pp[8];
-    peakwB = pp[9];
-    anaMax = pp[10];
-    anaMin = pp[11];
+    live = DecodeLiveFrame(pp);
     // The sensor's teach values go straight into the record, so a later
     // send carries what the sensor holds.
-    parameter.teachA = pp[12];
-    parameter.teachB = pp[13];
-    raw15 = pp[14];
-    instate = pp[15];
+    parameter.teachA = live.teachA;
+    parameter.teachB = live.teachB;
 }
 
 void PushRUN() {
@@ -97,12 +79,10 @@ void PushRUN() {
         if (rx_flag == 1) {
             // Also after a frame that was no live frame (a nested TEACH or
             // RESET got its reply): it released the line all the same.
-            FlushBoth();
             CopyVarsToPP(0);
-            FillTxBuf(CMD_LIVE, 0, pp);
             rx_flag = 0;
             requestTime = Timer();
-            nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
+            WriteRequest(CMD_LIVE, 0);
         }
         if (Timer() - requestTime > 2 * TIMEOUT) {
             SetCtrlVal(pHandle, TEXTStatus, kLineTimeout);

@@ -2,9 +2,10 @@
 #include "app/startup.h"
 
 #include "app/callbacks.h"
+#include "app/initvars.h"
 #include "engine/cvi.h"
 #include "link/com232.h"
-#include "params/initvars.h"
+#include "panel/binding.h"
 #include "params/vars.h"
 
 namespace {
@@ -37,15 +38,10 @@ int LoadPanels() {
 void InitGUI() {
     for (int panel : {pPara0, pPara1, pPara2, pCalib}) SetPanelPos(panel, 98, 8);
     SetPanelPos(pTrigg, 70, 590);
-    SetCtrlAttribute(pPara1, NUMPvalA, ATTR_DIMMED, parameter.pmodeA == 1 ? 1 : 0);
-    SetCtrlAttribute(pPara2, NUMPvalB, ATTR_DIMMED, parameter.pmodeB == 1 ? 1 : 0);
-    const int lockTol = parameter.hwmode == 1 || parameter.hwmode == 3 ? 1 : 0;
-    SetCtrlAttribute(pPara0, NUMToleranceUP, ATTR_DIMMED, lockTol);
-    SetCtrlAttribute(pPara0, NUMToleranceLO, ATTR_DIMMED, lockTol);
-    const int ana = parameter.anamode != 0 ? 1 : 0;
-    SetCtrlAttribute(pHandle, NUMAnaMax, ATTR_VISIBLE, ana);
-    SetCtrlAttribute(pHandle, NUMAnaMin, ATTR_VISIBLE, ana);
-    SetCtrlAttribute(pHandle, ButtonReset, ATTR_VISIBLE, ana);
+    ShowPValueLock(pPara1, NUMPvalA, parameter.pmodeA);
+    ShowPValueLock(pPara2, NUMPvalB, parameter.pmodeB);
+    ShowToleranceLock(parameter.hwmode);
+    ShowMaxMin(parameter.anamode);
     SetCtrlAttribute(pPara1, SLIDEVideoTHD_A, ATTR_DIMMED, 0);
     SetCtrlAttribute(pPara2, SLIDEVideoTHD_B, ATTR_DIMMED, 0);
 }

@@ -14,7 +14,8 @@
 #include "app/startup.h"
 #include "engine/cvi.h"
 #include "link/com232.h"
-#include "params/initvars.h"
+#include "app/initvars.h"
+#include "params/record.h"
 #include "params/vars.h"
 #include "sim/sensor_pair.h"
 

@@ -5,6 +5,7 @@
 #include "link/commands.h"
 #include "link/ident.h"
 #include "link/paraframe.h"
+#include "params/record.h"
 #include "params/vars.h"
 
 namespace {
@@ -56,30 +57,44 @@ void RX_Receive_Function(int /*port*/, int events, void* /*callbackData*/) {
     FlushInQ(com);
 }
 
-int WaitRxFull() {
-    int result = 1;
+int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
+    if (first == FlushFirst::Input) {
+        FlushInQ(port);
+        FlushOutQ(port);
+    } else {
+        FlushOutQ(port);
+        FlushInQ(port);
+    }
+    FillTxBuf(cmd, arg, pp);
+    nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
+    return nBytesW;
+}
+
+int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first) { return WriteRequest(cmd, arg, first, com); }
+
+int AwaitFlag(const int& flag, LastPass rule) {
     const double t0 = Timer();
     for (;;) {
         ProcessSystemEvents();
-        if (Timer() - t0 > TIMEOUT) {
-            CopyText(szStatus, "Timeout-RS-232...");
-            result = 0;
-            break;
-        }
-        if (rx_flag) break;
+        if (rule == LastPass::ReplyCounts && flag) return 1;
+        if (Timer() - t0 > TIMEOUT) return 0;
+        if (flag) return 1;
     }
-    return result;
+}
+
+// A reply in the pass in which the time ran out is late here.
+int WaitRxFull() {
+    if (AwaitFlag(rx_flag, LastPass::ReplyIsLate)) return 1;
+    CopyText(szStatus, "Timeout-RS-232...");
+    return 0;
 }
 
 int CheckComLine(int port) {
     parameter.cmd = CMD_ECHO;
     parameter.page = 0;
     CopyVarsToPP(0);
-    FillTxBuf(CMD_ECHO, 0, pp);
-    FlushOutQ(port);
-    FlushInQ(port);
     rx_flag = 0;
-    nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
+    WriteRequest(CMD_ECHO, 0, FlushFirst::Output, port);
     int result = WaitRxFull();
     if (result) {
         pp[0] = ReadBufWord(0);

@@ -1,5 +1,6 @@
 // The serial line to the sensor pair: frame build and decode, the receive
-// notification, the reply wait, the echo check and the port start-up.
+// notification, the request and the reply wait every exchange shares, the
+// echo check and the port start-up.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,26 @@ void InitRS232(int port);
 const char* RS232ErrorText(int code);
 // Big-endian word at `offset` of szReadBuf.
 uint16_t ReadBufWord(int offset);
+
+// Which queue an exchange empties first before its request. The start-up
+// exchanges empty the output queue first, the others the input queue; both
+// are empty before the request goes out either way.
+enum class FlushFirst { Input, Output };
+// Empties both queues of `port`, builds the frame from cmd, arg and pp and
+// writes it. Returns the count written, also kept in nBytesW. The flags are
+// the caller's: an exchange clears what it waits for.
+int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port);
+int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first = FlushFirst::Input);
+
+// What a wait makes of a reply that comes in the very event pass in which
+// its time runs out.
+enum class LastPass {
+    ReplyIsLate,    // the time-out is tested first: such a reply is late
+    ReplyCounts,    // the flag is tested first: such a reply still counts
+};
+// Runs events until `flag` is set or more than TIMEOUT has passed; 1 when
+// the flag was set in time. Sets no status text.
+int AwaitFlag(const int& flag, LastPass rule);
 
 int CC_DropDCom(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);

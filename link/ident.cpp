@@ -123,11 +123,8 @@ void DecodeFirmwareText(const unsigned char* reply, std::size_t len, uint16_t bo
 int GetHARDWAREInfo() {
     parameter.cmd = CMD_HARDWARE;
     parameter.page = 0;
-    FillTxBuf(CMD_HARDWARE, 0, pp);
-    FlushOutQ(com);
-    FlushInQ(com);
     rx_flag = 0;
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
+    WriteRequest(CMD_HARDWARE, 0, FlushFirst::Output);  // payload: whatever pp holds
     if (!WaitRxFull()) return 0;
 
     // Taken before the echo test: a reply with a wrong echo still overwrites them.
@@ -186,13 +183,11 @@ int GetHARDWAREInfo() {
 }
 
 int GetVERSIONInfo() {
+    // No notification may take the 72 bytes: they are no frame.
     InstallComCallback(com, 0, FRAME_LEN, NOTIFY_EVENT_CHAR, nullptr, nullptr);
-    FlushInQ(com);
-    FlushOutQ(com);
     parameter.cmd = CMD_FIRMWARE;
     parameter.page = 0;
-    FillTxBuf(CMD_FIRMWARE, 0, pp);
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
+    WriteRequest(CMD_FIRMWARE, 0);  // payload: whatever pp holds
     SetCtrlVal(pHandle, TEXTStatus, "Waiting for firmware info ...");
 
     const double t0 = Timer();

@@ -1,11 +1,9 @@
-// Parameter pages between the record, the frame words and the sensor's
-// RAM and EEPROM; the GET / SEND buttons and the source selection.
+// Parameter pages between the record and the sensor's RAM and EEPROM; the
+// GET / SEND buttons and the source selection.
 #pragma once
 
 enum ParaSource { SOURCE_RAM = 1, SOURCE_EEPROM = 2, SOURCE_FILE = 3 };
 
-void CopyVarsToPP(unsigned short page);
-void CopyPPtoVars(unsigned short page);
 void PushGET(unsigned short source, unsigned short page);
 
 int CC_BTNGet(int panel, int control, int event, void* callbackData, int eventData1,

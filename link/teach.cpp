@@ -8,7 +8,8 @@
 #include "link/com232.h"
 #include "link/commands.h"
 #include "link/paraframe.h"
-#include "params/binding.h"
+#include "panel/binding.h"
+#include "params/record.h"
 #include "params/vars.h"
 
 namespace {
@@ -22,8 +23,7 @@ constexpr double kPauseBetweenPages = 0.1;
 void AwaitOwnReplyAfterLateLiveFrame() {
     rx_flag = 0;
     graph_flag = 0;
-    const double t0 = Timer();
-    while (rx_flag == 0 && Timer() - t0 <= TIMEOUT) ProcessSystemEvents();
+    AwaitFlag(rx_flag, LastPass::ReplyCounts);
     graph_flag = 0;
 }
 
@@ -32,35 +32,26 @@ void AwaitOwnReplyAfterLateLiveFrame() {
 int CC_ButtonTeach(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
     parameter.cmd = CMD_TEACH;
-    FlushInQ(com);
-    FlushOutQ(com);
     GetPanelValues();
-    CopyVarsToPP(0);
-    FillTxBuf(CMD_TEACH, 0, pp);
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
+    CopyVarsToPP(0);  // the teach carries page 0 as the panels show it
+    WriteRequest(CMD_TEACH, 0);
     SetCtrlVal(pHandle, TEXTStatus, "New setpoint value teached!");
     rx_flag = 0;
     // pp now holds page 0: a live frame decoded before the press must not
     // be drawn from it.
     graph_flag = 0;
-    const double t0 = Timer();
-    for (;;) {
-        if (rx_flag == 1) {
-            if (graph_flag == 1) AwaitOwnReplyAfterLateLiveFrame();
-            // The new teach values are in the sensor's RAM, whatever source
-            // the GET / SEND buttons are set to.
-            for (unsigned short page = 0; page < PAGE_COUNT; ++page) {
-                PushGET(SOURCE_RAM, page);
-                Delay(kPauseBetweenPages);
-            }
-            break;
+    // A reply in the pass in which the time runs out still counts.
+    if (AwaitFlag(rx_flag, LastPass::ReplyCounts)) {
+        if (graph_flag == 1) AwaitOwnReplyAfterLateLiveFrame();
+        // The new teach values are in the sensor's RAM, whatever source
+        // the GET / SEND buttons are set to.
+        for (unsigned short page = 0; page < PAGE_COUNT; ++page) {
+            PushGET(SOURCE_RAM, page);
+            Delay(kPauseBetweenPages);
         }
-        if (Timer() - t0 > TIMEOUT) {
-            SetCtrlVal(pHandle, TEXTStatus, "Timeout RS232-Line!");
-            stop_flag = 1;
-            break;
-        }
-        ProcessSystemEvents();
+    } else {
+        SetCtrlVal(pHandle, TEXTStatus, "Timeout RS232-Line!");
+        stop_flag = 1;
     }
     SetGraphCursor(pHandle, GRAPHBarMaster, 1, parameter.teachA, kCursorHeight);
     SetGraphCursor(pHandle, GRAPHBarSlave, 1, parameter.teachB, kCursorHeight);
@@ -69,23 +60,12 @@ int CC_ButtonTeach(int, int, int event, void*, int, int) {
 
 void ResetMaxMin() {
     parameter.cmd = CMD_RESET_MAXMIN;
-    FlushInQ(com);
-    FlushOutQ(com);
     rx_flag = 0;
     // The payload is whatever pp holds: the sensor ignores it.
-    FillTxBuf(CMD_RESET_MAXMIN, 0, pp);
-    nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
+    WriteRequest(CMD_RESET_MAXMIN, 0);
     SetCtrlVal(pHandle, TEXTStatus, "Reset Max/Min values...");
-    const double t0 = Timer();
-    double passed = 0.0;
-    for (;;) {
-        if (rx_flag == 1) break;
-        ProcessSystemEvents();
-        passed = Timer() - t0;
-        if (passed >= TIMEOUT) break;
-    }
-    // A reply that came only in the pass in which the time ran out is late.
-    const bool inTime = rx_flag == 1 && passed <= TIMEOUT;
+    // A reply that comes only in the pass in which the time runs out is late.
+    const bool inTime = AwaitFlag(rx_flag, LastPass::ReplyIsLate);
     CopyText(szStatus, inTime ? "Reset Max/Min OK!" : "Timeout-RS-232...");
     ShowStatus();
 }

@@ -10,10 +10,6 @@ uint16_t ccdpixB = 0, ccdpixE = 0, softversion = 0, hwtype = 0, adcmax = 0;
 uint16_t ADCMAX = 256, YAXISMAX = 2048;
 int MAXPOINT = 128;
 
-uint16_t Aval = 0, Bval = 0, Mvalue = 0;
-int32_t umValue = 0;
-uint16_t poti = 0, edcntA = 0, edcntB = 0, peakwA = 0, peakwB = 0, anaMax = 0, anaMin = 0;
-uint16_t raw15 = 0, instate = 0;
 uint16_t tVal = 0, tolup = 0, tollo = 0, curposA = 0, curposB = 0;
 
 uint16_t adcbufA[256], adcbufB[256];

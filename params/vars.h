@@ -68,14 +68,15 @@ extern ParameterRecord parameter;
 
 // Hardware description (identification).
 extern uint16_t ccdtype, ccdmaxpixel, ccdresolution, pcbtype, ccdvirtpixel, ccdsubpixel;
-extern uint16_t ccdpixB, ccdpixE, softversion, hwtype, adcmax;
-extern uint16_t ADCMAX, YAXISMAX;
+extern uint16_t ccdpixB, ccdpixE, softversion, hwtype;
+// Two names a case apart: `adcmax` is the ADC full-scale word as the
+// identification took it from the sensor's reply (any value), `ADCMAX` the
+// full scale the program draws and computes thresholds with (256 or 1024).
+extern uint16_t adcmax, ADCMAX;
+extern uint16_t YAXISMAX;
 extern int MAXPOINT;
 
-// Live values and derived display values.
-extern uint16_t Aval, Bval, Mvalue;
-extern int32_t umValue;
-extern uint16_t poti, edcntA, edcntB, peakwA, peakwB, anaMax, anaMin, raw15, instate;
+// Derived display values (the live words themselves are in params/live.h).
 extern uint16_t tVal, tolup, tollo, curposA, curposB;
 
 // Buffers and plot arrays.

@@ -2,6 +2,9 @@
 #include "plot/bargraph.h"
 
 #include "engine/cvi.h"
+#include "params/live.h"
+#include "params/modes.h"
+#include "params/units.h"
 #include "params/vars.h"
 #include "plot/tolwindow.h"
 
@@ -19,18 +22,18 @@ uint16_t ClampedCursor(uint16_t position) {
 }
 
 void ShowIndicators() {
-    SetCtrlVal(pHandle, NUMBval, Bval);
-    SetCtrlVal(pHandle, NUMAval, Aval);
-    SetCtrlVal(pHandle, NUMMvalue, Mvalue);
+    SetCtrlVal(pHandle, NUMBval, live.Bval);
+    SetCtrlVal(pHandle, NUMAval, live.Aval);
+    SetCtrlVal(pHandle, NUMMvalue, live.Mvalue);
     SetCtrlVal(pPara1, NUMTeachA, parameter.teachA);
     SetCtrlVal(pPara2, NUMTeachB, parameter.teachB);
-    SetCtrlVal(pHandle, NUMAnaMax, anaMax);
-    SetCtrlVal(pHandle, NUMAnaMin, anaMin);
+    SetCtrlVal(pHandle, NUMAnaMax, live.anaMax);
+    SetCtrlVal(pHandle, NUMAnaMin, live.anaMin);
 }
 
 void ShowToleranceState() {
     const LiveLimits lim = LiveToleranceLimits();
-    const bool inside = lim.lower <= Mvalue && Mvalue <= lim.upper;
+    const bool inside = lim.lower <= live.Mvalue && live.Mvalue <= lim.upper;
     const int colour = inside ? VAL_DK_GREEN : VAL_RED;
     SetCtrlAttribute(pHandle, NUMMeasMM, ATTR_TEXT_BGCOLOR, colour);
     SetCtrlAttribute(pHandle, NUMMvalue, ATTR_TEXT_BGCOLOR, colour);
@@ -47,18 +50,18 @@ void PeakRectangle(int graph, uint16_t position, uint16_t width) {
 // the MASTER bar, below it on the SLAVE bar.
 void DifferenceMarker() {
     const int32_t cvp = ccdvirtpixel;
-    if (Mvalue > cvp) {
+    if (live.Mvalue > cvp) {
         SetCursorAttribute(pHandle, GRAPHBarSlave, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT);
         SetCursorAttribute(pHandle, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE,
                            VAL_DOTTED_SOLID_CIRCLE);
         // Stored back: the strip chart that follows plots the clamped value.
-        if (Mvalue > 2 * cvp - 1) Mvalue = static_cast<uint16_t>(2 * cvp);
-        SetGraphCursor(pHandle, GRAPHBarMaster, 2, Mvalue - cvp, kCursorHeight);
-    } else if (Mvalue < cvp) {
+        if (live.Mvalue > 2 * cvp - 1) live.Mvalue = static_cast<uint16_t>(2 * cvp);
+        SetGraphCursor(pHandle, GRAPHBarMaster, 2, live.Mvalue - cvp, kCursorHeight);
+    } else if (live.Mvalue < cvp) {
         SetCursorAttribute(pHandle, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT);
         SetCursorAttribute(pHandle, GRAPHBarSlave, 2, ATTR_CURSOR_POINT_STYLE,
                            VAL_DOTTED_SOLID_CIRCLE);
-        SetGraphCursor(pHandle, GRAPHBarSlave, 2, cvp - Mvalue, kCursorHeight);
+        SetGraphCursor(pHandle, GRAPHBarSlave, 2, cvp - live.Mvalue, kCursorHeight);
     } else {
         SetCursorAttribute(pHandle, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT);
         SetCursorAttribute(pHandle, GRAPHBarSlave, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT);
@@ -69,26 +72,21 @@ void DifferenceMarker() {
 
 void SetLiveSetPointAndBand() {
     ParameterRecord& r = parameter;
-    switch (r.evalmode) {
-        case 0: tVal = r.teachB; break;
-        case 1: tVal = r.teachA; break;
-        case 2:
-            tVal = static_cast<uint16_t>(2 * ccdvirtpixel - (r.teachA + r.teachB));
-            // The band of the combined value must not be empty; the record
-            // itself is raised, so that the next send carries 1.
-            if (r.toleranceUP == 0) r.toleranceUP = 1;
-            if (r.toleranceLO == 0) r.toleranceLO = 1;
-            break;
-        case 3:
-        case 4: tVal = ccdvirtpixel; break;
-        default: break;  // tVal keeps its previous value
+    // Kept to 16 bits; a mode outside 0..4 leaves tVal as it was.
+    int32_t setPoint = tVal;
+    SetPointForMode(r.evalmode, r.teachA, r.teachB, ccdvirtpixel, &setPoint);
+    tVal = static_cast<uint16_t>(setPoint);
+    if (r.evalmode == EVAL_COMBINED) {
+        // The band of the combined value must not be empty; the record
+        // itself is raised, so that the next send carries 1.
+        if (r.toleranceUP == 0) r.toleranceUP = 1;
+        if (r.toleranceLO == 0) r.toleranceLO = 1;
     }
-    if (r.hwmode == 0 || r.hwmode == 2) {
+    if (BandFromEditors(r.hwmode)) {
         tolup = r.toleranceUP;
         tollo = r.toleranceLO;
     } else {
-        // The band comes from the sensor's potentiometer.
-        tolup = tollo = poti;
+        tolup = tollo = live.poti;  // set on the sensor's potentiometer
     }
 }
 
@@ -100,13 +98,13 @@ void PlotVIDEOBarGraph() {
     ShowIndicators();
     SetLiveSetPointAndBand();
     ShowToleranceState();
-    SetCtrlVal(pHandle, NUMMeasMM, umValue / 1000.0);
-    const double scale = parameter.scaleA;
-    SetCtrlVal(pHandle, NUMTolUpMM, scale * tolup / 1024000.0);
-    SetCtrlVal(pHandle, NUMTolLoMM, scale * tollo / 1024000.0);
+    SetCtrlVal(pHandle, NUMMeasMM, live.umValue / 1000.0);
+    // The MASTER scale in every evaluation mode.
+    SetCtrlVal(pHandle, NUMTolUpMM, ToleranceMM(parameter.scaleA, tolup));
+    SetCtrlVal(pHandle, NUMTolLoMM, ToleranceMM(parameter.scaleA, tollo));
 
-    curposA = ClampedCursor(Aval);
-    curposB = ClampedCursor(Bval);
+    curposA = ClampedCursor(live.Aval);
+    curposB = ClampedCursor(live.Bval);
 
     for (int graph : {GRAPHBarMaster, GRAPHBarSlave})
         SetAxisScalingMode(pHandle, graph, VAL_BOTTOM_XAXIS, VAL_MANUAL, 0.0, ccdvirtpixel);
@@ -120,10 +118,11 @@ void PlotVIDEOBarGraph() {
 
     // Around the unclamped positions: a line off the CCD shows as a peak
     // half outside the bar.
-    PeakRectangle(GRAPHBarMaster, Aval, peakwA);
-    PeakRectangle(GRAPHBarSlave, Bval, peakwB);
+    PeakRectangle(GRAPHBarMaster, live.Aval, live.peakwA);
+    PeakRectangle(GRAPHBarSlave, live.Bval, live.peakwB);
 
-    if (parameter.evalmode == 3 || parameter.evalmode == 4) DifferenceMarker();
+    if (parameter.evalmode == EVAL_DEVIATION || parameter.evalmode == EVAL_DEVIATION_TEACH)
+        DifferenceMarker();
 
     PlotTOLWindow(parameter.evalmode, curposA, curposB);
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "engine/cvi.h"
+#include "params/live.h"
+#include "params/modes.h"
 #include "params/vars.h"
 #include "plot/arrays.h"
 #include "plot/bargraph.h"
@@ -23,13 +25,13 @@ constexpr int kTraceColour[STRIP_TRACES] = {VAL_BLACK,    VAL_RED,      VAL_RED,
 
 uint16_t ExtraValue() {
     switch (parameter.anamode) {
-        case 1:
-        case 3: return anaMax;
-        case 2:
-        case 4:
+        case ANA_MAX:
+        case ANA_MAX_3: return live.anaMax;
+        case ANA_MIN:
+        case ANA_MIN_4:
             // The sensor reports "no minimum yet" as the top of the range.
-            return anaMin == static_cast<uint16_t>(YAXISMAX - 1) ? uint16_t{1} : anaMin;
-        default: return Mvalue;
+            return live.anaMin == static_cast<uint16_t>(YAXISMAX - 1) ? uint16_t{1} : live.anaMin;
+        default: return live.Mvalue;
     }
 }
 
@@ -38,7 +40,7 @@ struct Window {
 };
 
 Window ZoomWindow() {
-    const int32_t t = tVal, up = tolup, lo = tollo, m = Mvalue;
+    const int32_t t = tVal, up = tolup, lo = tollo, m = live.Mvalue;
     Window w;
     if (lo < 20 || up < 20) {
         w = {t - 20, t + 20};
@@ -68,7 +70,7 @@ void PlotRAWGraph() {
     if (zoom.low < 1) zoom.low = 1;
 
     double* newest = arrayNORM + STRIP_VALUES - STRIP_TRACES;
-    const uint16_t sample[STRIP_TRACES] = {tVal, Mvalue, extra, lim.upper, lim.lower, Aval, Bval};
+    const uint16_t sample[STRIP_TRACES] = {tVal, live.Mvalue, extra, lim.upper, lim.lower, live.Aval, live.Bval};
     for (int i = 0; i < STRIP_TRACES; ++i) newest[i] = sample[i];
 
     int evaluated = 0;

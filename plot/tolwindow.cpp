@@ -2,6 +2,8 @@
 #include "plot/tolwindow.h"
 
 #include "engine/cvi.h"
+#include "params/live.h"
+#include "params/modes.h"
 #include "params/vars.h"
 
 namespace {
@@ -27,14 +29,14 @@ TolWindows ComputeTOLWindows(uint16_t mode, uint16_t a, uint16_t b) {
     const int32_t up = tolup, lo = tollo;
     TolWindows w{{false, 0, 0}, {false, 0, 0}};
     switch (mode) {
-        case 0:
+        case EVAL_SLAVE_TEACH:
             w.slave = Clamped(tB - lo, tB + up);
             break;
-        case 1:
+        case EVAL_MASTER_TEACH:
             w.master = Clamped(tA - lo, tA + up);
             break;
-        case 2:
-            if (edcntA > 0 && edcntB > 0) {
+        case EVAL_COMBINED:
+            if (live.edcntA > 0 && live.edcntB > 0) {
                 // Each window follows its own sensor, shifted by half the
                 // difference between the teach sum and the position sum.
                 const int32_t h = ((tA + tB) - (int32_t{a} + int32_t{b})) / 2;
@@ -45,8 +47,8 @@ TolWindows ComputeTOLWindows(uint16_t mode, uint16_t a, uint16_t b) {
                 w.slave = Clamped(tB - lo / 2, tB + up / 2);
             }
             break;
-        case 3:
-        case 4:
+        case EVAL_DEVIATION:
+        case EVAL_DEVIATION_TEACH:
             w.master = {true, 1, up};
             w.slave = {true, 1, lo};
             break;

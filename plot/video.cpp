@@ -2,6 +2,7 @@
 #include "plot/video.h"
 
 #include "engine/cvi.h"
+#include "params/thresholds.h"
 #include "params/vars.h"
 
 namespace {
@@ -24,10 +25,6 @@ void SlideMoved(int panel, int control, uint16_t* thdArray) {
 }
 
 }  // namespace
-
-uint16_t VideoThresholdLevel(uint16_t percent, uint16_t adcFull) {
-    return static_cast<uint16_t>(static_cast<uint32_t>(percent) * adcFull / 100);
-}
 
 void PlotVIDEOCurveA(const uint16_t* video, const uint16_t* threshold, const double* x) {
     SetAxisScalingMode(pHandle, GRAPHVideoMaster, VAL_RIGHT_YAXIS, VAL_MANUAL, 0.0, ADCMAX);

@@ -6,9 +6,6 @@
 void PlotVIDEOCurveA(const uint16_t* video, const uint16_t* threshold, const double* x);
 void PlotVIDEOCurveB(const uint16_t* video, const uint16_t* threshold, const double* x);
 
-// Threshold level in ADC counts for a slide value in percent of `adcFull`.
-uint16_t VideoThresholdLevel(uint16_t percent, uint16_t adcFull);
-
 int CC_SLIDEVideoTHD_A(int panel, int control, int event, void* callbackData, int eventData1,
                        int eventData2);
 int CC_SLIDEVideoTHD_B(int panel, int control, int event, void* callbackData, int eventData1,

@@ -9,7 +9,9 @@
 #include "link/com232.h"
 #include "link/ident.h"
 #include "link/paraframe.h"
-#include "params/initvars.h"
+#include "params/record.h"
+#include "app/initvars.h"
+#include "params/record.h"
 #include "params/vars.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "plot/arrays.h"
 #include "plot/bargraph.h"
 #include "plot/stripchart.h"
+#include "params/live.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -31,11 +32,11 @@ protected:
         parameter.toleranceUP = 50;
         parameter.toleranceLO = 100;
         parameter.scaleA = 2048;
-        Aval = Mvalue = 1000;
-        Bval = 2000;
-        umValue = 0;
-        peakwA = peakwB = 20;
-        edcntA = edcntB = 2;
+        live.Aval = live.Mvalue = 1000;
+        live.Bval = 2000;
+        live.umValue = 0;
+        live.peakwA = live.peakwB = 20;
+        live.edcntA = live.edcntB = 2;
     }
     static int Background(int ctrl) { return Attr(pHandle, ctrl, ATTR_TEXT_BGCOLOR); }
     static const StripData& Strip() { return *TestStrip(pHandle, STRIPRaw); }
@@ -52,9 +53,9 @@ TEST_F(LivePlots, LiveWordsSpreadOverTheLiveVariablesAndTheTeachValues) {
     const uint16_t words[16] = {11, 12, 13, 0x1234, 0xFFFF, 15, 16, 17, 18, 19, 20, 21, 1111, 2222, 23, 24};
     std::copy(std::begin(words), std::end(words), pp);
     CopyPPtoRAWVars();
-    EXPECT_EQ(umValue, -60876);
-    EXPECT_EQ((std::array<uint16_t, 12>{Aval, Bval, Mvalue, poti, edcntA, edcntB, peakwA, peakwB, anaMax, anaMin,
-                                         raw15, instate}),
+    EXPECT_EQ(live.umValue, -60876);
+    EXPECT_EQ((std::array<uint16_t, 12>{live.Aval, live.Bval, live.Mvalue, live.poti, live.edcntA, live.edcntB, live.peakwA, live.peakwB, live.anaMax, live.anaMin,
+                                         live.raw15, live.instate}),
               (std::array<uint16_t, 12>{11, 12, 13, 15, 16, 17, 18, 19, 20, 21, 23, 24}));
     PlotVIDEOBarGraph();
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMMeasMM), -60.876);
@@ -76,12 +77,12 @@ TEST_F(LivePlots, ValuesOnEitherLimitAreInToleranceOnePastIsNot) {
         {1, 3, 992, VAL_RED},       {1, 2, 1050, VAL_DK_GREEN}, {3, 0, 4096 + 50, VAL_DK_GREEN},
         {3, 0, 4096 - 101, VAL_RED},
     };
-    poti = 7;
+    live.poti = 7;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mode << "/" << c.hw << " " << c.mvalue);
         parameter.evalmode = c.mode;
         parameter.hwmode = c.hw;
-        Mvalue = c.mvalue;
+        live.Mvalue = c.mvalue;
         PlotVIDEOBarGraph();
         EXPECT_EQ(Background(NUMMvalue), c.colour);
         EXPECT_EQ(Background(NUMMeasMM), c.colour);
@@ -100,7 +101,7 @@ TEST_F(LivePlots, CombinedModeRaisesZeroTolerancesInTheRecord) {
     parameter.evalmode = 2;
     parameter.toleranceUP = parameter.toleranceLO = 0;
     parameter.teachB = 3000;
-    Mvalue = 4192;
+    live.Mvalue = 4192;
     PlotVIDEOBarGraph();
     EXPECT_EQ(tVal, 2 * 4096 - 4000);
     EXPECT_EQ(parameter.toleranceUP, 1);
@@ -117,10 +118,10 @@ TEST_F(LivePlots, CombinedModeRaisesZeroTolerancesInTheRecord) {
 }
 
 TEST_F(LivePlots, CursorsAreClampedWhilePeaksSurroundTheRawPositions) {
-    Aval = 0;
-    Bval = 5000;
-    peakwA = 1;
-    peakwB = 5;
+    live.Aval = 0;
+    live.Bval = 5000;
+    live.peakwA = 1;
+    live.peakwB = 5;
     PlotVIDEOBarGraph();
     EXPECT_EQ((Span{Bar(GRAPHBarMaster).cursors[0].x, Bar(GRAPHBarSlave).cursors[0].x}), (Span{1, 4096}));
     EXPECT_EQ((Span{static_cast<double>(curposA), static_cast<double>(curposB)}), (Span{1, 4096}));
@@ -132,8 +133,8 @@ TEST_F(LivePlots, CursorsAreClampedWhilePeaksSurroundTheRawPositions) {
               (std::array<double, 4>{0, 0, 0.25, 1.0}));  // width 1: h = 0
     EXPECT_EQ((Span{rb[0]->x1, rb[0]->x2}), (Span{4998, 5002}));
     EXPECT_EQ(ra[0]->fillColor, VAL_RED);
-    Aval = 3;  // a peak at the start of the line reaches below 0
-    peakwA = 20;
+    live.Aval = 3;  // a peak at the start of the line reaches below 0
+    live.peakwA = 20;
     PlotVIDEOBarGraph();
     EXPECT_EQ(Rectangles(GRAPHBarMaster)[0]->x1, -7.0);
 }
@@ -149,8 +150,8 @@ TEST_F(LivePlots, EachFrameReplacesThePlotsAndEndsWithTheToleranceWindow) {
     EXPECT_EQ(Rectangles(GRAPHBarSlave).size(), 1u);
     // Mode 2 centres the windows on the clamped positions.
     parameter.evalmode = 2;
-    Aval = 990;
-    Bval = 0;  // cursor 1
+    live.Aval = 990;
+    live.Bval = 0;  // cursor 1
     PlotVIDEOBarGraph();
     const auto wa = Rectangles(GRAPHBarMaster);
     ASSERT_EQ(wa.size(), 2u);
@@ -176,9 +177,9 @@ TEST_F(LivePlots, DifferenceMarkerOfModesThreeAndFour) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.mode << " " << c.mvalue);
         parameter.evalmode = c.mode;
-        Mvalue = static_cast<uint16_t>(c.mvalue);
+        live.Mvalue = static_cast<uint16_t>(c.mvalue);
         Draw();
-        EXPECT_EQ(Mvalue, c.storedBack);  // the strip chart gets the clamped value
+        EXPECT_EQ(live.Mvalue, c.storedBack);  // the strip chart gets the clamped value
         EXPECT_EQ(Newest()[1], c.storedBack);
         EXPECT_EQ((std::array<int, 2>{Bar(GRAPHBarMaster).cursors[1].pointStyle,
                                       Bar(GRAPHBarSlave).cursors[1].pointStyle}),
@@ -187,21 +188,21 @@ TEST_F(LivePlots, DifferenceMarkerOfModesThreeAndFour) {
             EXPECT_EQ(Bar(c.markerGraph).cursors[1].x, c.markerX);
         }
     }
-    // Modes 0 to 2 leave the point styles as they are and keep Mvalue.
+    // Modes 0 to 2 leave the point styles as they are and keep live.Mvalue.
     SetCursorAttribute(pHandle, GRAPHBarSlave, 2, ATTR_CURSOR_POINT_STYLE, VAL_CROSS);
     parameter.evalmode = 1;
-    Mvalue = 3 * cvp;
+    live.Mvalue = 3 * cvp;
     PlotVIDEOBarGraph();
     EXPECT_EQ(Bar(GRAPHBarSlave).cursors[1].pointStyle, VAL_CROSS);
-    EXPECT_EQ(Mvalue, 3 * cvp);
+    EXPECT_EQ(live.Mvalue, 3 * cvp);
 }
 
 TEST_F(LivePlots, HistoryKeepsTheLatestHundredSamplesInTraceOrder) {
     SetCtrlVal(pHandle, SWITCHRawEval, 1);
     for (int i = 1; i <= 120; ++i) {
-        Aval = static_cast<uint16_t>(i);
-        Bval = static_cast<uint16_t>(1000 + i);
-        Mvalue = static_cast<uint16_t>(2000 + i);
+        live.Aval = static_cast<uint16_t>(i);
+        live.Bval = static_cast<uint16_t>(1000 + i);
+        live.Mvalue = static_cast<uint16_t>(2000 + i);
         Draw();
         if (i == 1) {  // before 100 samples the older part of the window is zero
             EXPECT_TRUE(std::all_of(static_cast<const double*>(arrayNORM), Newest(), [](double v) { return v == 0.0; }));
@@ -222,8 +223,8 @@ TEST_F(LivePlots, HistoryKeepsTheLatestHundredSamplesInTraceOrder) {
 }
 
 TEST_F(LivePlots, ExtraTraceFollowsTheAnalogueMode) {
-    anaMax = 3000;
-    Mvalue = 1234;
+    live.anaMax = 3000;
+    live.Mvalue = 1234;
     // YAXISMAX - 1 as the minimum: none held yet, drawn as 1.
     const struct {
         uint16_t mode, anaMin;
@@ -231,7 +232,7 @@ TEST_F(LivePlots, ExtraTraceFollowsTheAnalogueMode) {
     } cases[] = {{0, 200, 1234}, {1, 200, 3000}, {2, 200, 200}, {3, 200, 3000}, {4, 200, 200}, {2, 4095, 1}};
     for (const auto& c : cases) {
         parameter.anamode = c.mode;
-        anaMin = c.anaMin;
+        live.anaMin = c.anaMin;
         Draw();
         EXPECT_EQ(Newest()[2], c.want) << c.mode << " " << c.anaMin;
     }
@@ -254,7 +255,7 @@ TEST_F(LivePlots, ViewsAndZoomWindow) {
         parameter.teachA = c.teach;
         parameter.toleranceUP = c.up;
         parameter.toleranceLO = c.lo;
-        Mvalue = c.mvalue;
+        live.Mvalue = c.mvalue;
         Draw();
         EXPECT_EQ(Axis(), (Span{c.low, c.high})) << c.up << "/" << c.lo << " " << c.mvalue;
     }

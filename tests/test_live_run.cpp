@@ -14,6 +14,7 @@
 #include "acquire/live.h"
 #include "plot/stripchart.h"
 #include "support/live_script.h"
+#include "params/live.h"
 #include "support/program_fixture.h"
 
 namespace {
@@ -126,7 +127,7 @@ TEST_F(LiveRun, LiveValuesReachIndicatorsColoursBarsAndStripChart) {
     EXPECT_EQ((std::array<int, 5>{Val(pHandle, NUMAval), Val(pHandle, NUMBval), Val(pHandle, NUMMvalue),
                                   Val(pHandle, NUMAnaMax), Val(pHandle, NUMAnaMin)}),
               (std::array<int, 5>{1100, 2100, 1040, 1300, 900}));
-    EXPECT_EQ(umValue, -60876);
+    EXPECT_EQ(live.umValue, -60876);
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMMeasMM), -60.876);
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMTolUpMM), 0.1);
     EXPECT_EQ((Span{Bar(GRAPHBarMaster).cursors[0].x, Bar(GRAPHBarSlave).cursors[0].x}), (Span{1100, 2100}));

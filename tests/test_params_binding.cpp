@@ -2,7 +2,10 @@
 // control states, and the start-up state.
 #include <gtest/gtest.h>
 
-#include "params/binding.h"
+#include "panel/binding.h"
+#include "params/record.h"
+#include "params/thresholds.h"
+#include "params/units.h"
 #include "support/program_fixture.h"
 
 namespace {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "params/parafile.h"
+#include "panel/parafile.h"
 #include "support/program_fixture.h"
 
 namespace {

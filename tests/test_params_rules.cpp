@@ -6,9 +6,15 @@
 #include <iterator>
 
 #include "link/paraframe.h"
-#include "params/binding.h"
-#include "params/initvars.h"
+#include "params/record.h"
+#include "panel/binding.h"
+#include "params/record.h"
+#include "params/thresholds.h"
+#include "params/units.h"
+#include "app/initvars.h"
+#include "params/record.h"
 #include "params/parafile.h"
+#include "panel/parafile.h"
 #include "params/vars.h"
 #include "recorder/rectime.h"
 

@@ -4,7 +4,9 @@
 #include <optional>
 #include <utility>
 
-#include "params/initvars.h"
+#include "app/initvars.h"
+#include "params/record.h"
+#include "params/live.h"
 #include "params/vars.h"
 #include "plot/tolwindow.h"
 
@@ -47,8 +49,8 @@ TEST(TolWindowRules, EdgesPerModeAndSituation) {
         parameter.teachB = c.teachB;
         tolup = c.up;
         tollo = c.lo;
-        edcntA = c.edgesA;
-        edcntB = 2;
+        live.edcntA = c.edgesA;
+        live.edcntB = 2;
         const TolWindows w = ComputeTOLWindows(c.mode, c.a, c.b);
         EXPECT_EQ(EdgesOf(w.master), c.master);
         EXPECT_EQ(EdgesOf(w.slave), c.slave);

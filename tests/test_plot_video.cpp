@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "plot/video.h"
+#include "params/thresholds.h"
 #include "support/program_fixture.h"
 
 namespace {

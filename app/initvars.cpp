@@ -1,43 +1,14 @@
 // Start values.
-#include "params/initvars.h"
+#include "app/initvars.h"
 
 #include "app/logo.h"
 #include "engine/cvi.h"
-#include "params/binding.h"
+#include "panel/binding.h"
+#include "params/record.h"
+#include "params/thresholds.h"
 #include "params/vars.h"
 #include "plot/tolwindow.h"
 #include "recorder/rectime.h"
-
-void DefaultParameters() {
-    ParameterRecord& r = parameter;
-    r.sync = 0x55;
-    r.cmd = 1;
-    r.page = 0;
-    r.evalmode = 1;
-    r.trgmode = 0;
-    r.anamode = 0;
-    r.hwmode = 1;
-    r.para0w4 = 1;
-    r.para0w5 = 1;
-    r.toleranceLO = 100;
-    r.toleranceUP = 100;
-    r.trig1 = 10;
-    r.trig2 = r.trig3 = r.trig4 = 0;
-    r.res0 = 0;
-    r.setpoint = 37000;
-    r.pvalA = r.pvalB = 500;
-    r.pmodeA = r.pmodeB = 1;
-    r.videothdA = r.videothdB = 50;
-    r.teachA = r.teachB = 512;
-    r.pixbegA = r.pixbegB = 1;
-    r.pixendA = r.pixendB = 4096;
-    r.gainA = r.gainB = 0;
-    r.trgthdA = r.trgthdB = 50;
-    r.res1A = r.res2A = r.res3A = 0;
-    r.res1B = r.res2B = r.res3B = 0;
-    r.scaleA = r.scaleB = 1024;
-    r.setpointA = r.setpointB = 37000;
-}
 
 void InitVars() {
     DefaultParameters();
@@ -74,6 +45,8 @@ void InitVars() {
     }
     PlotTOLWindow(parameter.evalmode, 0, 0);
 
+    // Until the next SetThresholds the trigger lines hold 100 and the
+    // reference line half the physical pixel count, whatever the record says.
     for (int i = 0; i < 256; ++i) {
         xArrayMVAL[i] = i;
         refTHD[i] = static_cast<uint16_t>(ccdmaxpixel / 2);
@@ -81,7 +54,7 @@ void InitVars() {
         trgBUFB[i] = 100;
     }
     for (int i = 0; i < 128; ++i) {
-        thdArrayA[i] = static_cast<uint16_t>(parameter.videothdA * ADCMAX / 100);
-        thdArrayB[i] = static_cast<uint16_t>(parameter.videothdB * ADCMAX / 100);
+        thdArrayA[i] = VideoThresholdLevel(parameter.videothdA, ADCMAX);
+        thdArrayB[i] = VideoThresholdLevel(parameter.videothdB, ADCMAX);
     }
 }
