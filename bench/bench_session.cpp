@@ -6,8 +6,8 @@
 // many fit between two presses depends on timing), then the file written and
 // the session's time. Two builds that behave alike print the same requests.
 //
-//   bench_session OUTDIR      the parameter file and a screenshot of the
-//                             main panel go into OUTDIR
+//   bench_session OUTDIR      the parameter file and pictures of the main
+//                             and the calibration panel go into OUTDIR
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -99,6 +99,10 @@ int main(int argc, char** argv) {
     const double seconds = Timer() - t0;
     TestRunEvents(200);
     TestGrabPanel(pHandle, out + "/session-main.png");
+    HidePanel(pPara0);
+    DisplayPanel(pCalib);
+    TestRunEvents(100);
+    TestGrabPanel(pHandle, out + "/calibration-panel.png");
     if (!script.finished()) std::printf("script stopped at: %s\n", script.pending().c_str());
 
     std::string last;
