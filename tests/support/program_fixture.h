@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/initvars.h"
 #include "app/startup.h"
 #include "engine/cvi.h"
 #include "engine/testing.h"
@@ -19,12 +20,7 @@
 #include "engine/testing_io.h"
 #include "link/com232.h"
 #include "link/paraframe.h"
-#include "params/record.h"
 #include "panel/binding.h"
-#include "params/record.h"
-#include "params/thresholds.h"
-#include "params/units.h"
-#include "app/initvars.h"
 #include "params/record.h"
 #include "params/vars.h"
 #include "sim/sensor_pair.h"

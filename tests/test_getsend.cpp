@@ -1,0 +1,266 @@
+// GET and SEND against the simulated pair's RAM and EEPROM and with the
+// parameter file, and the three source buttons.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "params/parafile.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using kvorsim::Memory;
+using namespace std::chrono_literals;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+class GetSend : public ProgramTest {
+protected:
+    void TearDown() override {
+        std::error_code ec;
+        if (!dir_.empty()) fs::remove_all(dir_, ec);
+        ProgramTest::TearDown();
+    }
+    // RAM holds SensorPages(); EEPROM differs in evaluation mode 3, pvalA
+    // 900, teachB 2222 and setpointB 65537.
+    kvorsim::SensorPair& Started() {
+        kvorsim::Options o;
+        o.ramPages = o.eepromPages = SensorPages();
+        kvorsim::Pages& eeprom = *o.eepromPages;
+        eeprom[0][0] = 3;
+        eeprom[1][0] = 900;
+        eeprom[2][3] = 2222;
+        eeprom[2][13] = eeprom[2][14] = 1;
+        auto& pair = StartPair(o);
+        StartUp();
+        pair.clearRecords();
+        return pair;
+    }
+    std::string Path(const std::string& name) {
+        if (dir_.empty()) {
+            char tmpl[] = "/tmp/kvor-parafile-XXXXXX";
+            dir_ = mkdtemp(tmpl) ? tmpl : "/tmp";
+        }
+        return dir_ + "/" + name;
+    }
+    static void Save(const std::string& path, int confirm = -1) {
+        TestQueueFileSelect(path);
+        if (confirm >= 0) TestQueueConfirm(confirm);
+        ASSERT_EQ(TestClick(pHandle, BTNSend), 0);
+    }
+    static void Load(const std::string& path) {
+        TestQueueFileSelect(path);
+        ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
+    }
+    std::string dir_;
+};
+
+TEST_F(GetSend, GetFromEepromFillsRecordAndPanels) {
+    auto& pair = Started();
+    ASSERT_EQ(TestClick(pHandle, RBTEeprom), 0);
+    SetCtrlVal(pPara1, NUMPvalA, 1);  // an edit the read replaces
+    ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
+    EXPECT_EQ(Commands(pair), (std::vector<uint16_t>{4, 4, 4}));
+    for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(pair.page(Memory::Eeprom, p)));
+    EXPECT_EQ((std::array<int, 3>{Val(pPara0, DropEvalMode), Val(pPara1, NUMPvalA), Val(pPara2, NUMTeachB)}),
+              (std::array<int, 3>{3, 900, 2222}));
+    EXPECT_EQ(Status(), "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ(Attr(pPara1, NUMTeachA, ATTR_DIMMED), 1);  // evaluation mode 3
+}
+
+// A page without reply keeps its values; the panels are refreshed from the
+// record after page 2 all the same, tolerance window included.
+TEST_F(GetSend, GetWithSilentPagesKeepsTheirValuesAndStillRefreshes) {
+    auto& pair = Started();
+    kvorsim::Page changed = SensorPages()[2];
+    changed[0] = 444;
+    pair.setPage(Memory::Ram, 2, changed);
+    pair.silenceOnce(2);  // page 0 gets no reply
+    parameter.evalmode = 4;
+    SetCtrlVal(pPara0, NUMToleranceUP, 5);  // edit replaced by the refresh
+    ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
+    EXPECT_EQ(Commands(pair), (std::vector<uint16_t>{2, 2, 2}));
+    EXPECT_EQ((std::array<int, 4>{parameter.evalmode, parameter.pvalB, Val(pPara0, DropEvalMode), Val(pPara2, NUMPvalB)}),
+              (std::array<int, 4>{4, 444, 4, 444}));
+    EXPECT_EQ(Val(pPara0, NUMToleranceUP), parameter.toleranceUP);
+    EXPECT_EQ(Status(), "Parameter-frame received! - Line Ok!");  // the last page's outcome
+
+    pair.setSilent(true);
+    const auto before = Record();
+    DeleteGraphPlot(pHandle, GRAPHBarMaster, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW);
+    ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
+    EXPECT_EQ(Record(), before);
+    const auto r = Rectangles(GRAPHBarMaster);  // empty bar and tolerance window
+    for (int colour : {0xA0A0A0, 0x00FF00})
+        EXPECT_TRUE(std::any_of(r.begin(), r.end(), [colour](const GraphPlot* p) { return p->fillColor == colour; }))
+            << std::hex << colour;
+}
+
+// The sensor's pages end up holding exactly what the panels showed; EEPROM
+// writes leave RAM alone.
+TEST_F(GetSend, SendWritesWhatThePanelsShow) {
+    for (Memory m : {Memory::Ram, Memory::Eeprom}) {
+        SCOPED_TRACE(m == Memory::Ram ? "RAM" : "EEPROM");
+        auto& pair = Started();
+        const auto ramBefore = pair.page(Memory::Ram, 0);
+        if (m == Memory::Eeprom) ASSERT_EQ(TestClick(pHandle, RBTEeprom), 0);
+        SetCtrlVal(pPara0, NUMToleranceLO, 77);
+        SetCtrlVal(pCalib, NUMSetpoint, 70000u);
+        SetCtrlVal(pCalib, NUMScaleA, 1.2345);
+        ASSERT_EQ(TestClick(pHandle, BTNSend), 0);
+        ASSERT_TRUE(pair.waitForRequests(3, 2000ms));
+        const uint16_t cmd = m == Memory::Ram ? 1 : 3;
+        EXPECT_EQ(Commands(pair), (std::vector<uint16_t>{cmd, cmd, cmd}));
+        EXPECT_EQ((std::array<int, 4>{pair.page(m, 0)[6], pair.page(m, 0)[13], pair.page(m, 0)[14], pair.page(m, 1)[11]}),
+                  (std::array<int, 4>{77, 4464, 1, 1264}));  // 70000 low half first; 1.2345 x 1024 truncated
+        for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(ToVector(pair.page(m, p)), RecordPage(p)) << p;
+        EXPECT_EQ(Status(), "Line Ok!");
+        if (m == Memory::Eeprom) EXPECT_EQ(pair.page(Memory::Ram, 0), ramBefore);
+        CloseCom(com);
+    }
+}
+
+// One group; clicking the selected button, even RAM, falls back to RAM.
+TEST_F(GetSend, SourceButtonsActAsOneGroupFallingBackToRam) {
+    const struct {
+        int click, target;
+    } steps[] = {{RBTFile, 3}, {RBTEeprom, 2}, {RBTEeprom, 1}, {RBTRam, 1}};
+    for (const auto& s : steps) {
+        ASSERT_EQ(TestClick(pHandle, s.click), 0);
+        EXPECT_EQ((std::array<int, 4>{target, Val(pHandle, RBTRam), Val(pHandle, RBTEeprom), Val(pHandle, RBTFile)}),
+                  (std::array<int, 4>{s.target, s.target == 1, s.target == 2, s.target == 3}))
+            << s.click << " to " << s.target;
+    }
+}
+
+TEST_F(GetSend, FileSaveAndLoadBackReproduceTheRecordWithoutTouchingTheLine) {
+    auto& pair = Started();
+    ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
+    SetCtrlVal(pCalib, NUMSetpoint, 4000000000u);
+    SetCtrlVal(pCalib, NUMScaleB, 3000.25);
+    SetCtrlVal(pTrigg, NUMTrig4, 65535);
+    const std::string path = Path("KVORpara.cfg");
+    Save(path);
+    EXPECT_EQ(Status(), "Transmit...");
+    const auto saved = Record();
+    EXPECT_EQ(parameter.scaleB, 3072256u);
+    // One value a line in a field of 10 characters.
+    std::istringstream lines(ReadAll(path));
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        EXPECT_EQ(line.size(), 10u) << "line " << count;
+        EXPECT_EQ(std::stoul(line), saved[count / 15][count % 15]) << "line " << count;
+    }
+    EXPECT_EQ(count, 45);
+
+    DefaultParameters();
+    SetPanelValues();
+    Load(path);
+    EXPECT_EQ(Record(), saved);
+    EXPECT_EQ(parameter.setpoint, 4000000000u);
+    EXPECT_TRUE(pair.requests().empty());
+    const auto& log = TestPopupLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ((std::array<std::string, 2>{log[0].title, log[1].title}),
+              (std::array<std::string, 2>{"K-VOR-MS-Series Parameter File", "K-VOR-MS-Series-Parameter-File"}));
+    EXPECT_EQ((std::array<int, 2>{log[0].buttonLabel, log[1].buttonLabel}), (std::array<int, 2>{VAL_OK_BUTTON, VAL_LOAD_BUTTON}));
+    for (const auto& call : log) {
+        EXPECT_EQ(call.defaultDirectory + " " + call.defaultFileName + " " + call.fileTypeList,
+                  std::string(proj_dir) + " KVORpara.cfg *.cfg");
+        EXPECT_EQ((std::array<int, 4>{call.restrictDirectory, call.restrictExtension, call.allowCancel, call.allowMakeDirectory}),
+                  (std::array<int, 4>{0, 1, 1, 1}));
+    }
+}
+
+// A hand-written file, three values to a line, with evaluation mode 9 and a
+// tolerance of 65536 + 150: low bits kept, repaired, and sent as repaired.
+TEST_F(GetSend, LoadedValuesKeepTheirLowBitsAndAreRepairedBeforeTheyAreSent) {
+    auto& pair = Started();
+    uint32_t v[PARA_FILE_VALUES];
+    ParametersToFileValues(v);
+    v[0] = 9;
+    v[7] = 65536 + 150;
+    std::string text;
+    for (int i = 0; i < PARA_FILE_VALUES; ++i) text += std::to_string(v[i]) + (i % 3 ? "\t" : "\n");
+    WriteAll(Path("hand.cfg"), text);
+    ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
+    Load(Path("hand.cfg"));
+    EXPECT_EQ(Val(pPara0, DropEvalMode), 1);
+    ASSERT_EQ(TestClick(pHandle, RBTRam), 0);
+    ASSERT_EQ(TestClick(pHandle, BTNSend), 0);
+    ASSERT_TRUE(pair.waitForRequests(3, 2000ms));
+    EXPECT_EQ((std::array<int, 2>{pair.page(Memory::Ram, 0)[0], pair.page(Memory::Ram, 0)[7]}), (std::array<int, 2>{1, 150}));
+}
+
+// Cancel writes nothing; the overwrite question decides; a save that cannot
+// complete keeps the old file and says so. SEND leaves "Transmit..." else.
+TEST_F(GetSend, FileSaveKeepsWhatTheUserHasUnlessTheyAgree) {
+    ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
+    const std::string path = Path("old.cfg");
+    Save("");
+    EXPECT_TRUE(fs::is_empty(dir_));
+    WriteAll(path, "precious\n");
+    Save(path, 0);
+    EXPECT_EQ(ReadAll(path), "precious\n");
+    EXPECT_EQ(TestPopupLog().back().title + " " + TestPopupLog().back().message,
+              "ATTENTION! Output-File already exist! - Overwrite ?");
+    EXPECT_EQ(Status(), "Transmit...");
+    Save(path, 1);
+    EXPECT_NE(ReadAll(path), "precious\n");
+    EXPECT_EQ(Status(), "Transmit...");
+
+    // 250 characters leave no room for the temporary file's name beside it.
+    std::string name = "kvor-" + std::to_string(getpid()) + "-";
+    name += std::string(250 - name.size() - 4, 'p') + ".cfg";
+    const std::string tight = "/tmp/" + name;
+    WriteAll(tight, "old set\n");
+    Save(tight, 1);
+    EXPECT_EQ(ReadAll(tight), "old set\n");
+    EXPECT_EQ(Status(), "Error writing parameter-file! - old file kept");
+    fs::remove(tight);
+}
+
+// A load that fails or is cancelled leaves the record and refreshes the
+// panels; only a failure says so.
+TEST_F(GetSend, FailedOrCancelledLoadKeepsTheRecordAndRefreshesThePanels) {
+    std::string fortyFour;
+    for (int i = 0; i < 44; ++i) fortyFour += "1\n";
+    WriteAll(Path("short.cfg"), fortyFour);
+    WriteAll(Path("text.cfg"), "1 2 3 four 5\n");
+    // Exists when chosen, fails when read: as a file that vanished or went bad.
+    ASSERT_EQ(symlink("/proc/self/mem", Path("unreadable.cfg").c_str()), 0);
+    const struct {
+        std::string path;
+        bool error;
+    } cases[] = {{Path("short.cfg"), true}, {Path("text.cfg"), true}, {Path("unreadable.cfg"), true},
+                 {"", false}, {Path("missing.cfg"), false}};  // a missing file cannot be chosen: as cancel
+    ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        parameter.pvalA = 321;
+        const auto before = Record();
+        SetCtrlVal(pPara1, NUMPvalA, 999);
+        ShowStatus("Echo Check - Line Ok!");
+        Load(c.path);
+        EXPECT_EQ(Record(), before);
+        EXPECT_EQ(Val(pPara1, NUMPvalA), 321);
+        EXPECT_EQ(Status(), c.error ? "Error reading parameter-file! - parameters unchanged" : "Echo Check - Line Ok!");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,375 @@
+// RUN against the simulated pair: live values on the displays, STOP, the
+// time-outs, foreign replies, TEACH and RESET inside a run, and what ends a
+// run from outside (another port, a dropped line, closing the program).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "params/live.h"
+#include "plot/stripchart.h"
+#include "support/live_script.h"
+#include "support/program_fixture.h"
+
+namespace {
+
+using kvorsim::Memory;
+using Span = std::array<double, 2>;
+
+// Evaluation mode 1 on MASTER teach 1000, band +50 / -100, analogue mode 1,
+// hardware mode 0, MASTER scale 2.0.
+kvorsim::Pages RunPages() {
+    kvorsim::Pages p = kvorsim::defaultPages();
+    p[0] = {1, 0, 1, 0, 1, 1, 100, 50, 10, 0, 0, 0, 0, 37000, 0};
+    p[1][3] = 1000;
+    p[1][11] = 2048;
+    p[2][3] = 2000;
+    return p;
+}
+
+class Run : public ProgramTest {
+protected:
+    kvorsim::SensorPair& StartRunPair(kvorsim::Options o = {}) {
+        if (!o.ramPages) o.ramPages = RunPages();
+        auto& pair = StartPair(o);
+        StartUp();
+        // A second per reply: on a loaded machine (the sanitizer build,
+        // suites in parallel) the fixture's 0.3 s could end a run early.
+        TIMEOUT = 1.0;
+        return pair;
+    }
+    // Each frame adds the 100-sample history to the chart.
+    static long long Frames() { return TestStrip(pHandle, STRIPRaw)->pointsPlotted / STRIP_SAMPLES; }
+    static uint64_t LiveRequests(const kvorsim::SensorPair& pair) {
+        const auto c = pair.counters();
+        const auto it = c.byCommand.find(8);
+        return it == c.byCommand.end() ? 0 : it->second;
+    }
+    static bool Running() { return Frames() >= 2; }
+    // Clicks RUN (which returns when the run ends); the script must have run
+    // to its end without its safety limit stopping the run.
+    static void Go(LiveScript& script) {
+        ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
+        EXPECT_TRUE(script.finished()) << "waiting at: " << script.pending();
+        EXPECT_FALSE(script.limitHit());
+    }
+    static void PressStop() {
+        TestPress(pHandle, BTNStop);
+        TestRelease(pHandle, BTNStop);
+    }
+    // A run in which `act` happens once, two frames in, then, unless `act`
+    // ended the run, STOP `frames` frames later.
+    static void RunActing(std::function<void()> act, long long frames = 0) {
+        LiveScript script;
+        long long mark = Frames();
+        script.when("running", [&] { return Frames() >= mark + 2; }, [&] {
+            act();
+            mark = Frames();
+        });
+        if (frames > 0) script.when("frames after", [&] { return Frames() >= mark + frames; }, PressStop);
+        Go(script);
+    }
+    // The pair falls silent once running; `then` acts at that moment. The run
+    // ends by a time-out.
+    static void RunIntoSilence(kvorsim::SensorPair& pair, std::function<void()> then = [] {}) {
+        RunActing([&] {
+            pair.setSilent(true);
+            then();
+        });
+        EXPECT_EQ(Status(), "Timeout RS232-Line!");
+        EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
+        EXPECT_EQ(Attr(pPopUp, BTNStartRecord, ATTR_DIMMED), 1);  // only STOP undims it
+    }
+};
+
+// RUN lays out the live view and leaves the other buttons as they were; the
+// sensor's words reach indicators, bars, strip chart and, for the teach
+// values, the editors and the record (-60876 µm is words 3 and 4 as one
+// count); STOP acts on the press alone and undims the buttons.
+TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
+    auto& pair = StartRunPair();
+    kvorsim::LiveOverrides o;
+    o.positionA = 1100;
+    o.positionB = 2100;
+    o.evaluated = 1040;
+    o.micrometres = static_cast<int32_t>(0xFFFF1234u);
+    o.maxValue = 1300;
+    o.minValue = 900;
+    pair.setOverrides(o);
+    // What another mode may have left: video graphs up, trigger view on, buttons dimmed.
+    const int videoView[] = {GRAPHVideoMaster, GRAPHVideoSlave, GRAPHDataRaw, GRAPHDataNorm, SWITCHDataView};
+    const int liveView[] = {STRIPRaw, GRAPHBarMaster, GRAPHBarSlave, SWITCHRawEval};
+    const int dimmable[] = {BTNVideo, BTNData, ButtonTeach, ButtonReset};
+    for (int ctrl : videoView) SetCtrlAttribute(pHandle, ctrl, ATTR_VISIBLE, 1);
+    for (int ctrl : liveView) SetCtrlAttribute(pHandle, ctrl, ATTR_VISIBLE, 0);
+    for (int ctrl : dimmable) SetCtrlAttribute(pHandle, ctrl, ATTR_DIMMED, 1);
+    SetCtrlVal(pHandle, TOGBTN_Trigg, 1);
+    DisplayPanel(pTrigg);
+    SetCtrlVal(pHandle, SWITCHRawEval, 1);
+    auto p1 = pair.page(Memory::Ram, 1);
+    p1[3] = 1010;
+    std::string statusBeforeStop;
+    int stopRaised = -1;
+    long long mark = 0;
+    LiveScript script;
+    script.when("running", Running, [&] {
+        EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 1);
+        EXPECT_EQ(Attr(pPopUp, BTNStartRecord, ATTR_DIMMED), 1);
+        for (int ctrl : liveView) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), 1) << ctrl;
+        for (int ctrl : videoView) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), 0) << ctrl;
+        for (int ctrl : dimmable) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_DIMMED), 1) << ctrl;  // RUN leaves them
+        EXPECT_EQ(Val(pHandle, TOGBTN_Trigg), 0);
+        EXPECT_FALSE(TestPanelDisplayed(pTrigg));
+        pair.setPage(Memory::Ram, 1, p1);
+        mark = Frames();
+    });
+    script.when("three frames later", [&] { return Frames() >= mark + 3; }, [&] {
+        statusBeforeStop = Status();
+        TestPress(pHandle, BTNStop);  // the press alone stops: no release follows
+        stopRaised = stop_flag;
+    });
+    Go(script);
+    TestRelease(pHandle, BTNStop);
+    EXPECT_EQ(stopRaised, 1);
+    EXPECT_EQ(statusBeforeStop, "Line Ok!");
+    EXPECT_EQ(Status(), statusBeforeStop);
+    for (int ctrl : {BTNVideo, BTNData, BTNRun, ButtonTeach, ButtonReset, BTNStartRecord})
+        EXPECT_EQ(Attr(ctrl == BTNStartRecord ? pPopUp : pHandle, ctrl, ATTR_DIMMED), 0) << ctrl;
+    EXPECT_EQ(rx_flag + graph_flag, 0);
+
+    EXPECT_EQ((std::array<int, 4>{parameter.teachA, Val(pPara1, NUMTeachA), Val(pPara2, NUMTeachB), live.umValue}),
+              (std::array<int, 4>{1010, 1010, 2000, -60876}));
+    EXPECT_EQ((std::array<int, 5>{Val(pHandle, NUMAval), Val(pHandle, NUMBval), Val(pHandle, NUMMvalue),
+                                  Val(pHandle, NUMAnaMax), Val(pHandle, NUMAnaMin)}),
+              (std::array<int, 5>{1100, 2100, 1040, 1300, 900}));
+    EXPECT_DOUBLE_EQ(Real(pHandle, NUMMeasMM), -60.876);
+    EXPECT_EQ((Span{Bar(GRAPHBarMaster).cursors[0].x, Bar(GRAPHBarSlave).cursors[0].x}), (Span{1100, 2100}));
+    ASSERT_EQ(Rectangles(GRAPHBarMaster).size(), 2u);  // peak, then the window around the new teach value
+    EXPECT_EQ((Span{Rectangles(GRAPHBarMaster)[1]->x1, Rectangles(GRAPHBarMaster)[1]->x2}), (Span{910, 1060}));
+    const StripData& strip = *TestStrip(pHandle, STRIPRaw);
+    const double want[] = {1010, 1040, 1300, 1060, 910, 1100, 2100};
+    for (int t = 0; t < 7; ++t) EXPECT_EQ(strip.traces.at(t).at(strip.traces[t].size() - 1), want[t]) << t;
+}
+
+// Silent from the start: the first request's 1.5 s. Falling silent: two
+// time-outs after the last request. A TEACH into silence: the teach's 1.5 s
+// ends the run. A RESET into silence: its own time-out, the run ends by itself.
+TEST_F(Run, TimeoutsEndTheRunAtTheirTime) {
+    auto& pair = StartRunPair();
+    TIMEOUT = 1.5;
+    pair.setSilent(true);
+    double t0 = Timer();
+    ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
+    double took = Timer() - t0;
+    EXPECT_EQ(Status(), "Timeout RS232-Line!");
+    EXPECT_TRUE(took >= 1.5 && took < 3.0) << took;
+    EXPECT_EQ(Frames(), 0);
+    EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
+    pair.setSilent(false);
+
+    RunIntoSilence(pair, [&] { t0 = Timer(); });
+    took = Timer() - t0;
+    EXPECT_TRUE(took >= 3.0 - 0.05 && took < 4.0) << took;  // the last request left no earlier than the last reply
+    pair.setSilent(false);
+
+    int stopAfterTeach = -1;
+    RunIntoSilence(pair, [&] {
+        t0 = Timer();
+        TestClick(pHandle, ButtonTeach);
+        stopAfterTeach = stop_flag;
+    });
+    took = Timer() - t0;
+    EXPECT_EQ(stopAfterTeach, 1);
+    EXPECT_TRUE(took >= 1.5 && took < 2.9) << took;
+    EXPECT_EQ((Span{Bar(GRAPHBarMaster).cursors[0].x, Bar(GRAPHBarSlave).cursors[0].x}),
+              (Span{double(parameter.teachA), double(parameter.teachB)}));  // the teach values the record held
+    pair.setSilent(false);
+
+    TIMEOUT = 1.0;
+    std::string status;
+    int stopAfterReset = -1;
+    RunIntoSilence(pair, [&] {
+        TestClick(pHandle, ButtonReset);
+        status = Status();
+        stopAfterReset = stop_flag;
+    });
+    EXPECT_EQ(status, "Timeout-RS-232...");
+    EXPECT_EQ(stopAfterReset, 0);
+}
+
+// A reply that is no live frame ends no wait for one: the first request
+// then times out. During a run it is drawn nowhere but releases the next
+// request.
+TEST_F(Run, ForeignReplyIsDrawnNowhereAndReleasesTheNextRequest) {
+    auto& pair = StartRunPair();
+    pair.setCommandEcho(8, 2);
+    ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
+    EXPECT_EQ(Status(), "Timeout RS232-Line!");
+    EXPECT_EQ(Frames(), 0);
+    pair.setCommandEcho(8, 8);
+    uint64_t requests = 0;
+    long long frames = 0;
+    LiveScript script;
+    script.when("running", Running, [&] {
+        pair.setCommandEcho(8, 2);
+        requests = LiveRequests(pair);
+    });
+    // A live reply already on its way may still be drawn.
+    script.when("echo 2 in force", [&] { return LiveRequests(pair) >= requests + 2; }, [&] { frames = Frames(); });
+    script.when("many foreign replies", [&] { return LiveRequests(pair) >= requests + 20; }, [&] {
+        EXPECT_EQ(Frames(), frames);
+        pair.setCommandEcho(8, 8);
+    });
+    script.when("live again", [&] { return Frames() >= frames + 2; }, PressStop);
+    Go(script);
+    EXPECT_NE(Status(), "Timeout RS232-Line!");
+    // Every request after the first carries page 0 of the record.
+    const auto req = pair.requests();
+    EXPECT_EQ(req.back().command, 8);
+    EXPECT_EQ(FrameWords(req.back().bytes), RecordPage(0));
+}
+
+// TEACH and RESET pressed during a run: the teach reads the pages back from
+// RAM (whatever the source buttons say) and the bars follow the sensor's new
+// teach values; the reset restarts the held values. The run goes on.
+TEST_F(Run, TeachAndResetDuringRun) {
+    auto& pair = StartRunPair();
+    kvorsim::LiveOverrides o;
+    o.positionA = 1500;
+    o.positionB = 2500;
+    o.evaluated = 1000;
+    pair.setOverrides(o);
+    TestClick(pHandle, RBTEeprom);
+    std::vector<uint16_t> commands;
+    std::string teachStatus, resetStatus;
+    std::pair<int, int> heldBefore;
+    LiveScript script;
+    script.when("running", Running, [&] {
+        pair.clearRecords();
+        TestClick(pHandle, ButtonTeach);
+        commands = Commands(pair);
+        // The live request already on the line may be recorded after the clear.
+        if (!commands.empty() && commands.front() == 8) commands.erase(commands.begin());
+        teachStatus = Status();
+        EXPECT_EQ((Span{Bar(GRAPHBarMaster).cursors[0].x, Bar(GRAPHBarSlave).cursors[0].x}), (Span{1500, 2500}));
+        o.evaluated = 1200;
+        pair.setOverrides(o);
+    });
+    script.when("at 1200", [] { return Val(pHandle, NUMMvalue) == 1200; }, [&] {
+        heldBefore = {Val(pHandle, NUMAnaMax), Val(pHandle, NUMAnaMin)};
+        TestClick(pHandle, ButtonReset);
+        resetStatus = Status();
+    });
+    script.when("held values restarted",
+                [] { return Val(pHandle, NUMAnaMin) == 1200 && Val(pHandle, NUMAnaMax) == 1200; }, PressStop);
+    Go(script);
+    commands.resize(4);
+    EXPECT_EQ(commands, (std::vector<uint16_t>{6, 2, 2, 2}));
+    EXPECT_EQ(teachStatus, "Parameter-frame received! - Line Ok!");
+    EXPECT_EQ((std::array<int, 4>{Val(pPara1, NUMTeachA), Val(pPara2, NUMTeachB), parameter.teachA, parameter.teachB}),
+              (std::array<int, 4>{1500, 2500, 1500, 2500}));
+    EXPECT_EQ(RecordPage(0), ToVector(RunPages()[0]));  // page 0 untouched by the teach reply
+    EXPECT_EQ((Span{Rectangles(GRAPHBarMaster)[1]->x1, Rectangles(GRAPHBarMaster)[1]->x2}), (Span{1400, 1550}));
+    EXPECT_EQ(resetStatus, "Reset Max/Min OK!");
+    EXPECT_GE(heldBefore.first, 1200);  // held since the pair started
+    EXPECT_LE(heldBefore.second, 1000);
+}
+
+// The teach finds the loop's live request unanswered: the late live reply
+// counts as the teach's reply, and the teach's own reply comes after it.
+TEST_F(Run, TeachAfterALateLiveReplyKeepsItsOwnReplyOutOfThePageRead) {
+    auto& pair = StartRunPair();
+    kvorsim::LiveOverrides o;
+    o.positionA = 1500;
+    pair.setOverrides(o);
+    uint64_t before = 0, seen = 0;
+    double steadySince = 0;
+    long long mark = 0;
+    LiveScript script;
+    script.when("running", Running, [&] {
+        before = LiveRequests(pair);
+        pair.delayOnce(8, std::chrono::milliseconds(150));
+    });
+    // The delayed request is out when the request count stands still.
+    script.when("live request outstanding", [&] {
+        const uint64_t n = LiveRequests(pair);
+        if (n != seen) {
+            seen = n;
+            steadySince = Timer();
+            return false;
+        }
+        return n > before && Timer() - steadySince > 0.02;
+    }, [&] {
+        pair.delayOnce(6, std::chrono::milliseconds(300));
+        pair.delayOnce(2, std::chrono::milliseconds(600));
+        TestClick(pHandle, ButtonTeach);
+        mark = Frames();
+    });
+    script.when("run goes on", [&] { return Frames() >= mark + 2; }, PressStop);
+    Go(script);
+    EXPECT_EQ(RecordPage(0), ToVector(RunPages()[0]));
+    EXPECT_EQ(parameter.teachA, 1500);
+    EXPECT_EQ(Val(pPara0, DropEvalMode), 1);
+}
+
+// The far end vanishing: the run ends, the port closes, a second RUN ends by
+// its time-out, and the port reopens once the device is back. Choosing
+// another port during a run then stops it, closes the old port and starts
+// the new pair up.
+TEST_F(Run, DroppedLineAndAnotherPortEndTheRun) {
+    kvorsim::Options opt;
+    opt.symlinkPath = "/tmp/kvor-live-" + std::to_string(getpid());
+    auto& pair = StartRunPair(opt);
+    RunActing([&] { pair.dropLine(); });
+    EXPECT_EQ(Status(), "Timeout RS232-Line!");
+    EXPECT_LT(GetInQLen(com), 0);
+    ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
+    EXPECT_EQ(Status(), "Timeout RS232-Line!");
+    ASSERT_TRUE(pair.restoreLine());
+    ASSERT_EQ(ChoosePort(1), 0);
+    EXPECT_EQ(StatusTrimmed(), "K-VOR-QX-MS FIRMWARE V3.05");
+
+    kvorsim::Options o;
+    o.ramPages = SensorPages();
+    auto& second = StartPair(o, 2);
+    RunActing([] { ChoosePort(2); });
+    EXPECT_EQ((std::array<int, 2>{com, stop_flag}), (std::array<int, 2>{2, 1}));
+    EXPECT_EQ(Commands(second), (std::vector<uint16_t>{5, 10, 2, 2, 2, 7}));  // no live request
+    for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(o.ramPages->at(p)));
+    EXPECT_LT(GetInQLen(1), 0);
+    EXPECT_GE(GetInQLen(2), 0);
+    EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
+}
+
+// Closing the main panel during RUN ends the loop first; then the program
+// discards its panels and ends normally.
+using RunProgram = ProgramMainTest;
+TEST_F(RunProgram, ClosingTheMainPanelDuringRunEndsTheLoopBeforeThePanelsGo) {
+    Pair();
+    int runDimmedAfter = -1, attrResultAfter = -1;
+    // The click on RUN returns only when the run ends; what happens meanwhile
+    // is a second script with its own timer.
+    LiveScript during(15.0);
+    during.when("running", [] {
+        const StripData* s = pHandle > 0 ? TestStrip(pHandle, STRIPRaw) : nullptr;
+        return s && s->pointsPlotted >= 3 * STRIP_SAMPLES;
+    }, [] { TestClosePanel(pHandle); });
+    LiveScript outer(15.0);
+    outer.when("event loop", QuitHandlerInstalled, [&] {
+        TestClick(pHandle, BTNRun);
+        attrResultAfter = GetCtrlAttribute(pHandle, BTNRun, ATTR_DIMMED, &runDimmedAfter);  // panels still there
+    });
+    EXPECT_EQ(ProgramMain(), 0);
+    EXPECT_TRUE(outer.finished() && during.finished() && !during.limitHit());
+    EXPECT_EQ((std::array<int, 3>{attrResultAfter, runDimmedAfter, stop_flag}), (std::array<int, 3>{0, 0, 1}));
+    int v = 0;
+    EXPECT_EQ(GetCtrlAttribute(pHandle, BTNRun, ATTR_DIMMED, &v), UIEBadPanel);  // afterwards gone
+    EXPECT_LT(GetInQLen(com), 0);
+}
+
+}  // namespace
