@@ -69,6 +69,11 @@ TEST_F(SimLine, LateReplyComesAfterLaterOnesUnlessSilenceDropsIt) {
     line->send(request(2, 0));
     line->send(request(5));
     EXPECT_EQ(wordAt(line->read(72), 2), 2) << "only the first page read is late";
+    const auto rq = pair->requests();
+    const auto rp = pair->replies();
+    EXPECT_EQ(Bytes(rq.at(0).bytes.begin(), rq.at(0).bytes.end()), request(2, 0));
+    EXPECT_EQ(std::tuple(rp.at(0).command, rp.at(1).command, rp.at(1).bytes.size()), std::tuple(5, 2, 36u))
+        << "replies recorded as they went out";
 
     pair->delayOnce(8, 300ms);
     line->send(request(8));
@@ -97,15 +102,16 @@ TEST_F(SimLine, StrictPairAnswersOnlyTheSensorsLineSettings) {
     pair->setStrict(true);
     // A Linux pty keeps 8 data bits without parity whatever it is told, so
     // speed, stop bits and handshake are what the pair can hold against it.
-    line->configure(B9600, CSTOPB);
-    line->send(request(8));
-    ASSERT_TRUE(pair->waitForRequests(1, 2000ms));
-    line->configure(B19200, CRTSCTS);
-    line->send(request(8));
-    ASSERT_TRUE(pair->waitForRequests(2, 2000ms));
+    uint64_t sent = 0;
+    for (auto [speed, flags] : {std::pair(B9600, CSTOPB), {B19200, CRTSCTS}}) {
+        line->configure(speed, flags);
+        line->send(request(8));
+        ASSERT_TRUE(pair->waitForRequests(++sent, 2000ms));
+    }
     const auto rq = pair->requests();
     EXPECT_EQ(std::tuple(rq[0].line.baud, rq[0].line.stopBits, rq[1].line.rtsCts), std::tuple(9600u, 2, true));
     line->configure(B19200);
+    EXPECT_TRUE(pair->lineSettings().isSensorLine());
     expectNextReplyIsEcho(6);
     EXPECT_EQ(pair->counters().strictRejected, 2u);
 }
@@ -120,6 +126,7 @@ TEST_F(SimLine, ProgramMayCloseAndReopenThePort) {
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu1);
     EXPECT_LT(cpu1.tv_sec - cpu0.tv_sec + (cpu1.tv_nsec - cpu0.tv_nsec) / 1e9, 0.15)
         << "the pair must not spin on a closed port";
+    EXPECT_TRUE(pair->running());
     for (uint16_t tag : {2, 3}) {
         line = std::make_unique<Line>(pair->devicePath());
         line->flushInput();  // as the program empties its queue after opening
@@ -127,38 +134,30 @@ TEST_F(SimLine, ProgramMayCloseAndReopenThePort) {
     }
 }
 
-TEST(SimLineDrop, LineComesBackUnderTheSameSymlink) {
+TEST_F(SimLine, LineDroppedMidRunComesBackUnderTheSameSymlink) {
     const std::string link = ::testing::TempDir() + "kvor-sim-drop-" + std::to_string(::getpid());
-    kvorsim::Options o = unpaced();
-    o.symlinkPath = link;
     struct stat st{};
-    {
-        FILE* f = std::fopen(link.c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-        kvorsim::SensorPair refused(o);
-        EXPECT_FALSE(refused.start()) << "a file that is not a symlink is not replaced";
-        EXPECT_TRUE(::lstat(link.c_str(), &st) == 0 && S_ISREG(st.st_mode));
-        std::remove(link.c_str());
-    }
-    {
-        kvorsim::SensorPair pair(o);
-        ASSERT_TRUE(pair.start()) << pair.lastError();
-        auto line = std::make_unique<Line>(link);
-        pair.delayOnce(8, 200ms);
-        line->send(request(8));
-        ASSERT_TRUE(pair.waitForRequests(1, 2000ms));
-        pair.dropLine();
-        EXPECT_FALSE(pair.lineUp());
-        EXPECT_TRUE(line->read(1, 500).empty());
-        EXPECT_TRUE(line->lost()) << "the program's end sees the line go";
-        EXPECT_NE(::lstat(link.c_str(), &st), 0) << "no path to a line that is gone";
+    FILE* f = std::fopen(link.c_str(), "w");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_FALSE(kvorsim::SensorPair(unpaced(link)).start()) << "a file that is not a symlink is not replaced";
+    EXPECT_TRUE(::lstat(link.c_str(), &st) == 0 && S_ISREG(st.st_mode));
+    std::remove(link.c_str());
 
-        ASSERT_TRUE(pair.restoreLine());
-        line = std::make_unique<Line>(link);
-        EXPECT_EQ(words(line->exchange(request(5, 0, {42}), 36), 2, 3), (W{5, 0, 42}))
-            << "the dropped live reply must not come back";
-    }
+    open(unpaced(link));
+    pair->delayOnce(8, 200ms);
+    line->send(request(8));
+    ASSERT_TRUE(pair->waitForRequests(1, 2000ms));
+    pair->dropLine();
+    EXPECT_FALSE(pair->lineUp());
+    EXPECT_TRUE(line->read(1, 500).empty());
+    EXPECT_TRUE(line->lost()) << "the program's end sees the line go";
+    EXPECT_NE(::lstat(link.c_str(), &st), 0) << "no path to a line that is gone";
+    ASSERT_TRUE(pair->restoreLine());
+    EXPECT_NE(pair->ptyPath(), "");
+    line = std::make_unique<Line>(link);
+    expectNextReplyIsEcho(42);  // the dropped live reply does not come back
+    pair.reset();
     EXPECT_NE(::lstat(link.c_str(), &st), 0) << "stop removes the symlink";
 }
 
