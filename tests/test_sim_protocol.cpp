@@ -56,7 +56,7 @@ TEST_F(SimProtocol, FrameRepliesOfEachCommand) {
         {"both held", request(8), 24, {1500, 800}, 1200},
         {"reset restarts both", request(11), 6, {1200, 1200}, 1200},
         {"held from the reset on", request(8), 24, {1300, 1200}, 1300},
-        {"X-FLASH erase", request(101, 0, W(15, 0xAA)), 0, {0x00AA, 101, 0, 0}},
+        {"X-FLASH write, 8 words at a word offset", request(102, 248, {9, 1, 2, 3, 4, 5, 6, 7, 8}), 2, {102, 248, 248, 9}},
     };
     for (const auto& s : steps) {
         pair->setOverrides(positions(s.master, 2222));
@@ -66,6 +66,12 @@ TEST_F(SimProtocol, FrameRepliesOfEachCommand) {
     }
     const kvorsim::Page stored = pair->page(Memory::Eeprom, 1);
     EXPECT_EQ(W(stored.begin(), stored.end()), page1);
+    W flash(248, 0xFFFF);
+    for (uint16_t w = 1; w <= 8; ++w) flash.push_back(w);
+    EXPECT_EQ(pair->xflash(9), flash);
+    EXPECT_EQ(pair->xflash(8), W(256, 0xFFFF));
+    EXPECT_EQ(words(line->exchange(request(101, 0, W(15, 0xAA)), 36), 0, 4), (W{0x00AA, 101, 0, 0}));
+    EXPECT_EQ(pair->xflash(9), W(256, 0xFFFF)) << "erased";
 }
 
 TEST_F(SimProtocol, UnansweredWritesUnknownCommandsAndBadPagesGetNoReply) {
@@ -81,6 +87,8 @@ TEST_F(SimProtocol, UnansweredWritesUnknownCommandsAndBadPagesGetNoReply) {
     EXPECT_EQ(pair->xflash(2), W(256, 0xFFFF));
     EXPECT_EQ(pair->counters().suppressed, 4u);
     EXPECT_EQ(pair->counters().requests, 5u) << "the unknown command is no request";
+    pair->clearRecords();
+    EXPECT_TRUE(pair->requests().empty() && pair->replies().empty() && pair->counters().suppressed == 0);
 }
 
 TEST_F(SimProtocol, LiveFrameCarriesSixteenWordsInOrderWithSignedMicrometres) {
@@ -123,33 +131,23 @@ TEST_F(SimProtocol, EvaluatedValueAndMicrometresFollowEvaluationModeAndPages) {
     }
 }
 
-TEST_F(SimProtocol, FirmwareTextIs72BytesLaidOutByBoardType) {
+// Board type 0; plain bytes (board type 1) are the command's own case.
+TEST_F(SimProtocol, FirmwareTextIsOneCharacterAWord) {
     pair->setFirmwareText("FW 3.05");
-    Bytes r = line->exchange(request(7), 72);
-    std::string wide;  // one character in the low byte of each of 36 words, blank-filled
+    const Bytes r = line->exchange(request(7), 72);
+    std::string wide;  // the low byte of each of 36 words, blank-filled
     for (char c : "FW 3.05" + std::string(29, ' ')) wide += {'\0', c};
     EXPECT_EQ(std::string(r.begin(), r.end()), wide);
-
-    kvorsim::HardwareInfo hw;
-    hw.boardType = 1;
-    pair->setHardware(hw);
-    r = line->exchange(request(7), 72);
-    EXPECT_EQ(std::string(r.begin(), r.end()), "FW 3.05" + std::string(65, '\0'));
-    expectNextReplyIsEcho(1);  // exactly 72 bytes, nothing after them
 }
 
 // 64-word blocks, each a bare 128-byte reply picked by offset and buffer
 // selector, all from what the last live request latched.
 TEST_F(SimProtocol, BlocksCarryVideoAndMeasurementBuffers) {
     auto blocks = [&](uint16_t selector, uint16_t from, int count) {
-        W all;
-        for (int i = 0; i < count; ++i) {
-            const Bytes r = line->exchange(request(9, uint16_t(from + 64 * i), {selector}), 128);
-            EXPECT_EQ(r.size(), 128u);
-            const W w = words(r, 0, r.size() / 2);
-            all.insert(all.end(), w.begin(), w.end());
-        }
-        return all;
+        Bytes all;
+        for (int i = 0; i < count; ++i)
+            for (uint8_t b : line->exchange(request(9, uint16_t(from + 64 * i), {selector}), 128)) all.push_back(b);
+        return words(all, 0, all.size() / 2);
     };
     for (uint16_t model : {10080, 1024}) {
         kvorsim::HardwareInfo hw;
@@ -178,23 +176,6 @@ TEST_F(SimProtocol, BlocksCarryVideoAndMeasurementBuffers) {
         EXPECT_EQ(buffer.back(), wordAt(live, 4 + 2 * (s - 2))) << "selector " << s;
         EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0), 0);
     }
-}
-
-TEST_F(SimProtocol, XFlashUploadIsStoredInOrder) {
-    W table(2048);
-    for (std::size_t i = 0; i < table.size(); ++i) table[i] = uint16_t(i * 37 + 11);
-    for (uint16_t page = 2; page <= 9; ++page)
-        for (uint16_t offset = 0; offset < 256; offset += 8) {
-            W data = {page};
-            const auto from = table.begin() + (page - 2) * 256 + offset;
-            data.insert(data.end(), from, from + 8);
-            ASSERT_EQ(words(line->exchange(request(102, offset, data), 36), 2, 4), (W{102, offset, offset, page}));
-        }
-    for (int page = 2; page <= 9; ++page)
-        EXPECT_EQ(pair->xflash(page), W(table.begin() + (page - 2) * 256, table.begin() + (page - 1) * 256));
-    EXPECT_EQ(pair->xflash(10), W(256, 0xFFFF));
-    line->exchange(request(101), 36);
-    EXPECT_EQ(pair->xflash(5), W(256, 0xFFFF)) << "erased";
 }
 
 }  // namespace
