@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <filesystem>
 
 #include "support/sim_line.h"
@@ -18,45 +18,36 @@ namespace {
 
 // kvor-sim from the tests' own directory, its stdout on a pipe; the shell
 // prints its pid first, then becomes the command. Killed and reaped on scope exit.
-class Sim {
-public:
+struct Sim {
     explicit Sim(const std::string& args) {
         const auto dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-        out_ = ::popen(("echo $$; exec '" + (dir / "kvor-sim").string() + "' " + args).c_str(), "r");
-        pid_ = out_ ? std::stoi("0" + line()) : 0;
+        out = ::popen(("echo $$; exec '" + (dir / "kvor-sim").string() + "' " + args).c_str(), "r");
+        pid = out ? std::atoi(line().c_str()) : 0;
     }
     ~Sim() {
-        if (pid_ > 0) ::kill(pid_, SIGKILL);
-        if (out_) ::pclose(out_);
+        if (pid > 0) ::kill(pid, SIGKILL);
+        if (out) ::pclose(out);
     }
-    bool started() const { return pid_ > 0; }
-    std::string line() {
-        char buf[256] = {};
-        return std::fgets(buf, sizeof buf, out_) ? std::string(buf, std::strcspn(buf, "\n")) : "";
-    }
-    std::string rest() {
+    // Its next line, or with `all` everything up to its end.
+    std::string line(bool all = false) {
         std::string text;
-        for (int c; (c = std::fgetc(out_)) != EOF;) text += char(c);
+        for (int c; (c = std::fgetc(out)) != EOF && (all || c != '\n');) text += char(c);
         return text;
     }
     // The exit status, or -1 when it ended by a signal.
     int wait(int sig = 0) {
-        if (sig) ::kill(pid_, sig);
-        const int status = ::pclose(out_);
-        out_ = nullptr;
-        pid_ = 0;
+        if (sig) ::kill(pid, sig);
+        const int status = ::pclose(std::exchange(out, nullptr));
+        pid = 0;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-
-private:
-    FILE* out_ = nullptr;
-    pid_t pid_ = 0;
+    FILE* out;
+    pid_t pid;
 };
 
 TEST(SimCli, HelpSucceedsAndBadOptionsAreUsageErrors) {
     Sim help("--help");
-    ASSERT_TRUE(help.started());
-    EXPECT_NE(help.rest().find("--symlink"), std::string::npos) << "build kvor-sim next to the tests";
+    EXPECT_NE(help.line(true).find("--symlink"), std::string::npos) << "build kvor-sim next to the tests";
     EXPECT_EQ(help.wait(), 0);
     for (const char* args : {"--bogus", "--model 70000", "--cut-reply 8", "stray"}) {
         Sim bad(std::string(args) + " 2>/dev/null");

@@ -89,9 +89,10 @@ private:
     bool lost_ = false;
 };
 
-inline kvorsim::Options unpaced() {
+inline kvorsim::Options unpaced(const std::string& symlink = "") {
     kvorsim::Options o;
     o.pacing = false;
+    o.symlinkPath = symlink;
     return o;
 }
 
