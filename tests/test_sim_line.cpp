@@ -96,20 +96,27 @@ TEST_F(SimLine, PacedExchangesAreNeverFasterThanTheLine) {
         EXPECT_EQ(line->exchange(rq, n).size(), n);
         EXPECT_GE(std::chrono::steady_clock::now() - t0, (36 + n) * 10'000'000us / baud + 5ms) << n;
     }
+    // A reply falling due while another is on the line waits for its end.
+    line->send(request(9, 0, {2}));
+    Bytes got = line->read(8);
+    line->send(request(5, 0, {9}));
+    for (uint8_t b : line->read(156)) got.push_back(b);
+    EXPECT_EQ(words(got, 128, 4), (W{0x00AA, 5, 0, 9}));
 }
 
 TEST_F(SimLine, StrictPairAnswersOnlyTheSensorsLineSettings) {
     pair->setStrict(true);
     // A Linux pty keeps 8 data bits without parity whatever it is told, so
     // speed, stop bits and handshake are what the pair can hold against it.
-    uint64_t sent = 0;
+    std::vector<kvorsim::LineSettings> seen;
     for (auto [speed, flags] : {std::pair(B9600, CSTOPB), {B19200, CRTSCTS}}) {
         line->configure(speed, flags);
+        seen.push_back(pair->lineSettings());
         line->send(request(8));
-        ASSERT_TRUE(pair->waitForRequests(++sent, 2000ms));
+        ASSERT_TRUE(pair->waitForRequests(seen.size(), 2000ms));
+        EXPECT_EQ(pair->requests().back().line, seen.back()) << "recorded with the request";
     }
-    const auto rq = pair->requests();
-    EXPECT_EQ(std::tuple(rq[0].line.baud, rq[0].line.stopBits, rq[1].line.rtsCts), std::tuple(9600u, 2, true));
+    EXPECT_EQ(std::tuple(seen[0].baud, seen[0].stopBits, seen[1].rtsCts), std::tuple(9600u, 2, true));
     line->configure(B19200);
     EXPECT_TRUE(pair->lineSettings().isSensorLine());
     expectNextReplyIsEcho(6);
@@ -140,13 +147,17 @@ TEST_F(SimLine, LineDroppedMidRunComesBackUnderTheSameSymlink) {
     FILE* f = std::fopen(link.c_str(), "w");
     ASSERT_NE(f, nullptr);
     std::fclose(f);
-    EXPECT_FALSE(kvorsim::SensorPair(unpaced(link)).start()) << "a file that is not a symlink is not replaced";
+    kvorsim::SensorPair refused(unpaced(link));
+    EXPECT_FALSE(refused.start()) << "a file that is not a symlink is not replaced";
+    EXPECT_NE(refused.lastError(), "");
     EXPECT_TRUE(::lstat(link.c_str(), &st) == 0 && S_ISREG(st.st_mode));
     std::remove(link.c_str());
 
     open(unpaced(link));
     pair->delayOnce(8, 200ms);
-    line->send(request(8));
+    Bytes rq = request(8);
+    rq.insert(rq.end(), rq.begin(), rq.begin() + 10);  // and the start of another
+    line->send(rq);
     ASSERT_TRUE(pair->waitForRequests(1, 2000ms));
     pair->dropLine();
     EXPECT_FALSE(pair->lineUp());
@@ -156,7 +167,7 @@ TEST_F(SimLine, LineDroppedMidRunComesBackUnderTheSameSymlink) {
     ASSERT_TRUE(pair->restoreLine());
     EXPECT_NE(pair->ptyPath(), "");
     line = std::make_unique<Line>(link);
-    expectNextReplyIsEcho(42);  // the dropped live reply does not come back
+    expectNextReplyIsEcho(42);  // neither the dropped reply nor the partial frame come back
     pair.reset();
     EXPECT_NE(::lstat(link.c_str(), &st), 0) << "stop removes the symlink";
 }
