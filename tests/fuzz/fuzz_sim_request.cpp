@@ -18,7 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kvorsim::RequestReader reader(stall);
     Clock::time_point t{};
     std::vector<uint8_t> fed;
-    uint64_t pushed = 0;
     for (size_t i = 1; i < size; ++i) {
         if (data[i] == 0xEE && i + 1 < size) {
             t += std::chrono::milliseconds(data[++i]);
@@ -27,10 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         t += std::chrono::microseconds(520);
         kvorsim::Request rq;
         fed.push_back(data[i]);
-        ++pushed;
         if (reader.push(data[i], t, rq)) {
-            if (rq.bytes[0] != 0x00 || rq.bytes[1] != 0x55) std::abort();
-            if (!kvorsim::isKnownCommand(rq.command)) std::abort();
+            if (rq.bytes[0] != 0x00 || rq.bytes[1] != 0x55 || !kvorsim::isKnownCommand(rq.command)) std::abort();
             if (rq.command != uint16_t(rq.bytes[2] << 8 | rq.bytes[3])) std::abort();
             if (rq.argument != uint16_t(rq.bytes[4] << 8 | rq.bytes[5])) std::abort();
             for (size_t w = 0; w < 15; ++w)
@@ -41,6 +38,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (reader.pending() >= 36) std::abort();
     }
-    if (reader.frames() * 36 + reader.garbageBytes() + reader.stalledBytes() + reader.pending() != pushed) std::abort();
+    if (reader.frames() * 36 + reader.garbageBytes() + reader.stalledBytes() + reader.pending() != fed.size()) std::abort();
     return 0;
 }

@@ -38,7 +38,6 @@ public:
 
     bool ok() const { return master_ >= 0; }
     const std::string& path() const { return path_; }
-    int masterFd() const { return master_; }
 
     // Writes all of `bytes` to the far end of the device.
     bool send(std::string_view bytes) {
