@@ -110,7 +110,6 @@ QString shownText(QWidget* w) {
 int TestPress(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, true, false); }
 int TestRelease(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, false, true); }
 int TestClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, true, true); }
-int TestLeftClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::LeftButton, true, true); }
 int TestRightClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::RightButton, true, true); }
 
 static int typeInto(int panel, int ctrl, const std::string& text, bool leave) {
@@ -178,11 +177,6 @@ int TestClosePanel(int panel) {
     return 0;
 }
 
-CtrlKind TestCtrlKind(int panel, int ctrl) {
-    CtrlState* s = ctrlState(panel, ctrl);
-    return s ? s->kind : KIND_NONE;
-}
-
 std::vector<std::pair<std::string, int>> TestListItems(int panel, int ctrl) {
     std::vector<std::pair<std::string, int>> out;
     auto* c = qobject_cast<QComboBox*>(userTarget(panel, ctrl));
@@ -213,44 +207,6 @@ bool TestPanelDisplayed(int panel) {
 std::string TestCtrlText(int panel, int ctrl) {
     QWidget* w = userTarget(panel, ctrl);
     return w ? toProgram(shownText(w)).toStdString() : std::string();
-}
-
-bool TestCtrlShown(int panel, int ctrl) {
-    QWidget* w = userTarget(panel, ctrl);
-    return w && !w->isHidden();
-}
-
-bool TestCtrlEnabled(int panel, int ctrl) {
-    QWidget* w = userTarget(panel, ctrl);
-    return w && w->isEnabled();
-}
-
-TestColors TestCtrlColors(int panel, int ctrl) {
-    TestColors c;
-    QWidget* w = userTarget(panel, ctrl);
-    CtrlState* s = ctrlState(panel, ctrl);
-    if (!w || !s) return c;
-    const QPalette& pal = w->palette();
-    switch (s->kind) {
-    case KIND_NUMERIC:
-    case KIND_INDICATOR:
-    case KIND_STRING:
-    case KIND_TEXTBOX:
-        c.text = rgbOf(pal.color(QPalette::Text));
-        c.background = rgbOf(pal.color(QPalette::Base));
-        break;
-    case KIND_COMMAND:
-    case KIND_TOGGLE:
-    case KIND_RING:
-        c.text = rgbOf(pal.color(QPalette::ButtonText));
-        c.background = rgbOf(pal.color(QPalette::Button));
-        break;
-    default:
-        c.text = rgbOf(pal.color(QPalette::WindowText));
-        c.background = rgbOf(pal.color(QPalette::Window));
-        break;
-    }
-    return c;
 }
 
 void TestFlushRepaints() { flushAll(); }

