@@ -45,11 +45,7 @@ protected:
     }
     // Each frame adds the 100-sample history to the chart.
     static long long Frames() { return TestStrip(pHandle, STRIPRaw)->pointsPlotted / STRIP_SAMPLES; }
-    static uint64_t LiveRequests(const kvorsim::SensorPair& pair) {
-        const auto c = pair.counters();
-        const auto it = c.byCommand.find(8);
-        return it == c.byCommand.end() ? 0 : it->second;
-    }
+    static uint64_t LiveRequests(const kvorsim::SensorPair& pair) { return pair.counters().byCommand[8]; }
     static bool Running() { return Frames() >= 2; }
     // Clicks RUN (which returns when the run ends); the script must have run
     // to its end without its safety limit stopping the run.
@@ -149,11 +145,8 @@ TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
               (std::array<int, 5>{1100, 2100, 1040, 1300, 900}));
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMMeasMM), -60.876);
     EXPECT_EQ((Span{Bar(GRAPHBarMaster).cursors[0].x, Bar(GRAPHBarSlave).cursors[0].x}), (Span{1100, 2100}));
-    ASSERT_EQ(Rectangles(GRAPHBarMaster).size(), 2u);  // peak, then the window around the new teach value
-    EXPECT_EQ((Span{Rectangles(GRAPHBarMaster)[1]->x1, Rectangles(GRAPHBarMaster)[1]->x2}), (Span{910, 1060}));
-    const StripData& strip = *TestStrip(pHandle, STRIPRaw);
-    const double want[] = {1010, 1040, 1300, 1060, 910, 1100, 2100};
-    for (int t = 0; t < 7; ++t) EXPECT_EQ(strip.traces.at(t).at(strip.traces[t].size() - 1), want[t]) << t;
+    const auto& strip = TestStrip(pHandle, STRIPRaw)->traces;  // the newest set point: the new teach value
+    EXPECT_EQ(strip.at(0).at(strip[0].size() - 1), 1010);
 }
 
 // Silent from the start: the first request's 1.5 s. Falling silent: two
@@ -167,8 +160,8 @@ TEST_F(Run, TimeoutsEndTheRunAtTheirTime) {
     ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
     double took = Timer() - t0;
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
-    EXPECT_TRUE(took >= 1.5 && took < 3.0) << took;
     EXPECT_EQ(Frames(), 0);
+    EXPECT_TRUE(took >= 1.5 && took < 3.0) << took;
     EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
     pair.setSilent(false);
 
@@ -274,7 +267,6 @@ TEST_F(Run, TeachAndResetDuringRun) {
     EXPECT_EQ((std::array<int, 4>{Val(pPara1, NUMTeachA), Val(pPara2, NUMTeachB), parameter.teachA, parameter.teachB}),
               (std::array<int, 4>{1500, 2500, 1500, 2500}));
     EXPECT_EQ(RecordPage(0), ToVector(RunPages()[0]));  // page 0 untouched by the teach reply
-    EXPECT_EQ((Span{Rectangles(GRAPHBarMaster)[1]->x1, Rectangles(GRAPHBarMaster)[1]->x2}), (Span{1400, 1550}));
     EXPECT_EQ(resetStatus, "Reset Max/Min OK!");
     EXPECT_GE(heldBefore.first, 1200);  // held since the pair started
     EXPECT_LE(heldBefore.second, 1000);

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "engine/cvi.h"
@@ -22,19 +21,11 @@ public:
         QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
         timer_.start();
     }
-    ~LiveScript() { timer_.stop(); }
-    LiveScript(const LiveScript&) = delete;
-    LiveScript& operator=(const LiveScript&) = delete;
-
     // Steps run in order: each waits for its condition, then acts once.
     LiveScript& when(std::string name, std::function<bool()> ready, std::function<void()> act) {
         steps_.push_back({std::move(name), std::move(ready), std::move(act)});
         return *this;
     }
-    LiveScript& then(std::string name, std::function<void()> act) {
-        return when(std::move(name), [] { return true; }, std::move(act));
-    }
-
     bool finished() const { return next_ == steps_.size(); }
     bool limitHit() const { return limitHit_; }
     // The step still waiting, for failure messages.
@@ -46,26 +37,21 @@ private:
         std::function<bool()> ready;
         std::function<void()> act;
     };
-
     void poll() {
         if (busy_) return;  // an action is running (and processing events)
         if (Timer() > limit_) {
             limitHit_ = true;
             stop_flag = 1;
-            return;
+        } else if (!finished() && steps_[next_].ready()) {
+            busy_ = true;
+            const std::function<void()> act = steps_[next_++].act;  // a copy: the action may add steps
+            act();
+            busy_ = false;
         }
-        if (finished() || !steps_[next_].ready()) return;
-        busy_ = true;
-        // A copy: the action may add steps.
-        const std::function<void()> act = steps_[next_++].act;
-        act();
-        busy_ = false;
     }
-
     QTimer timer_;
     std::vector<Step> steps_;
     std::size_t next_ = 0;
-    bool busy_ = false;
-    bool limitHit_ = false;
+    bool busy_ = false, limitHit_ = false;
     double limit_;
 };

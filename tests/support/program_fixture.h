@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <memory>
 #include <string>
@@ -37,12 +38,6 @@ inline bool QuitHandlerInstalled() {
     struct sigaction sa {};
     sigaction(SIGTERM, nullptr, &sa);
     return sa.sa_handler != SIG_DFL && sa.sa_handler != SIG_IGN;
-}
-
-// A board of type 0 pads its firmware text with blanks.
-inline std::string TrimRight(std::string s) {
-    while (!s.empty() && s.back() == ' ') s.pop_back();
-    return s;
 }
 
 // Pages unlike the defaults in every field the panels show.
@@ -90,7 +85,7 @@ public:
     // InitVars leaves these to the identification.
     static void ResetHardwareDescription() {
         ccdtype = ccdresolution = pcbtype = ccdpixB = ccdpixE = softversion = hwtype = adcmax = 0;
-        for (double& x : xArray128) x = 0.0;
+        std::fill(std::begin(xArray128), std::end(xArray128), 0.0);
         szVersion[0] = '\0';
         nBytesR = nBytesW = 0;
     }
@@ -105,17 +100,15 @@ public:
         GetCtrlVal(pHandle, TEXTStatus, &s);
         return s;
     }
-    static std::string StatusTrimmed() { return TrimRight(Status()); }
-    static int Val(int panel, int ctrl) {
-        int v = -1;
+    // A board of type 0 pads its firmware text with blanks.
+    static std::string StatusTrimmed() { return Status().erase(Status().find_last_not_of(' ') + 1); }
+    template <class T = int>
+    static T Val(int panel, int ctrl) {
+        T v{};
         GetCtrlVal(panel, ctrl, &v);
         return v;
     }
-    static double Real(int panel, int ctrl) {
-        double v = -1;
-        GetCtrlVal(panel, ctrl, &v);
-        return v;
-    }
+    static double Real(int panel, int ctrl) { return Val<double>(panel, ctrl); }
     static int Attr(int panel, int ctrl, int attr) {
         int v = -1;
         GetCtrlAttribute(panel, ctrl, attr, &v);
