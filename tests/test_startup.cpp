@@ -74,66 +74,12 @@ TEST_F(Startup, ExchangeSequenceFramesAndWhatThePanelsShow) {
               (std::array<int, 3>{0, 0, 1}));
 }
 
-// What the identification makes of other sensors.
-TEST_F(Startup, IdentificationAdaptsToFirmwareCcdTypeAndPixelCounts) {
-    const std::string blank(32, ' ');
-    {
-        SCOPED_TRACE("firmware 304 hides DATA and the internal trigger");
-        kvorsim::Options o;
-        o.hardware.firmware = 304;
-        StartPair(o);
-        StartUp();
-        EXPECT_EQ((std::array<int, 3>{Attr(pHandle, BTNData, ATTR_VISIBLE), Attr(pHandle, TOGBTN_Trigg, ATTR_VISIBLE),
-                                      Attr(pPara2, NUMTriggThresholdB, ATTR_DIMMED)}),
-                  (std::array<int, 3>{0, 0, 1}));
-        EXPECT_EQ(TestListItems(pPara0, RINGTrgMode).at(3), (Item{"NOT-USED", 3}));
-        // A received trigger mode 3 still selects that item, and goes back out as 3.
-        parameter.trgmode = 3;
-        SetPanelValues();
-        parameter.trgmode = 0;
-        GetPanelValues();
-        EXPECT_EQ(parameter.trgmode, 3);
-    }
-    {
-        SCOPED_TRACE("CCD type 4 with a model listed only for type 1, unknown pixel counts");
-        CloseCom(com);
-        kvorsim::Options o;
-        o.hardware.ccdType = 4;
-        o.hardware.model = 10037;
-        o.hardware.virtPixel = 3000;
-        o.hardware.maxPixel = 1000;
-        StartPair(o);
-        StartUp();
-        EXPECT_EQ(TestTextBoxLines(pCalib, TEXTSensorInfo),
-                  (std::vector<std::string>{"CCD-SENSOR: No Info Avialable!", blank, blank, blank}));
-        EXPECT_EQ(TestListItems(pPara1, RINGGainA), (std::vector<Item>{{"ADC-CONV", 0}, {"DIG-COMP", 1}}));
-        // The axes get the count as received; the program then works with 2048.
-        EXPECT_EQ(TestGraph(pHandle, GRAPHVideoSlave)->xAxis.max, 3000.0);
-        EXPECT_EQ((std::array<int, 3>{ccdvirtpixel, ccdmaxpixel, YAXISMAX}), (std::array<int, 3>{2048, 1024, 2048}));
-        EXPECT_EQ(xArray128[127], 16.0 * 127);
-    }
-    {
-        SCOPED_TRACE("unknown CCD type leaves gain items and trigger functions alone");
-        CloseCom(com);
-        kvorsim::Options o;
-        o.hardware.ccdType = 2;
-        o.hardware.firmware = 200;
-        StartPair(o);
-        const auto gainBefore = TestListItems(pPara2, RINGGainB);
-        const int dataBefore = Attr(pHandle, BTNData, ATTR_VISIBLE);
-        ADCMAX = 1024;
-        StartUp();
-        EXPECT_EQ(TestTextBoxLines(pCalib, TEXTSensorInfo)[0], "CCD-SENSOR: No Info Avialable!");
-        EXPECT_EQ((std::array<int, 2>{ADCMAX, YAXISMAX}), (std::array<int, 2>{256, 4096}));
-        EXPECT_EQ(TestListItems(pPara2, RINGGainB), gainBefore);
-        EXPECT_EQ(Attr(pHandle, BTNData, ATTR_VISIBLE), dataBefore);
-    }
-}
-
 // Each case a fresh pair and identification.
-TEST_F(Startup, FaultyRepliesAreReportedAndTheSequenceStopsOrGoesOn) {
+TEST_F(Startup, EachSensorAndEachFaultAtStartUp) {
     const std::vector<uint16_t> all = {5, 10, 2, 2, 2, 7};
     std::vector<std::string> linesBefore;
+    std::vector<Item> gainBefore;
+    const std::string blank(32, ' ');
     const struct {
         const char* name;
         std::function<void(kvorsim::SensorPair&)> inject;
@@ -173,6 +119,40 @@ TEST_F(Startup, FaultyRepliesAreReportedAndTheSequenceStopsOrGoesOn) {
         {"firmware flood", [](auto& p) { p.setFirmwareLength(3000); }, "", all, [] {
              EXPECT_LE(nBytesR, 1024);  // no further than the buffer
              EXPECT_GE(nBytesR, 72);
+         }},
+        // What the identification makes of other sensors.
+        {"firmware 304 hides DATA and the internal trigger", [](auto& p) { p.setHardware({.firmware = 304}); },
+         kFirmware, all, [] {
+             EXPECT_EQ((std::array<int, 3>{Attr(pHandle, BTNData, ATTR_VISIBLE), Attr(pHandle, TOGBTN_Trigg, ATTR_VISIBLE),
+                                           Attr(pPara2, NUMTriggThresholdB, ATTR_DIMMED)}),
+                       (std::array<int, 3>{0, 0, 1}));
+             EXPECT_EQ(TestListItems(pPara0, RINGTrgMode).at(3), (Item{"NOT-USED", 3}));
+             parameter.trgmode = 3;  // still selects that item, and goes back out as 3
+             SetPanelValues();
+             parameter.trgmode = 0;
+             GetPanelValues();
+             EXPECT_EQ(parameter.trgmode, 3);
+         }},
+        {"CCD type 4, a model of type 1 only, unknown pixel counts",
+         [](auto& p) { p.setHardware({.ccdType = 4, .maxPixel = 1000, .virtPixel = 3000, .model = 10037}); },
+         kFirmware, all, [&] {
+             EXPECT_EQ(TestTextBoxLines(pCalib, TEXTSensorInfo),
+                       (std::vector<std::string>{"CCD-SENSOR: No Info Avialable!", blank, blank, blank}));
+             EXPECT_EQ(TestListItems(pPara1, RINGGainA), (std::vector<Item>{{"ADC-CONV", 0}, {"DIG-COMP", 1}}));
+             // The axes get the count as received; the program then works with 2048.
+             EXPECT_EQ(TestGraph(pHandle, GRAPHVideoSlave)->xAxis.max, 3000.0);
+             EXPECT_EQ((std::array<int, 3>{ccdvirtpixel, ccdmaxpixel, YAXISMAX}), (std::array<int, 3>{2048, 1024, 2048}));
+             EXPECT_EQ(xArray128[127], 16.0 * 127);
+         }},
+        {"unknown CCD type leaves gain items and trigger functions alone", [&](auto& p) {
+             p.setHardware({.ccdType = 2, .firmware = 200});
+             gainBefore = TestListItems(pPara2, RINGGainB);
+             ADCMAX = 1024;
+         }, kFirmware, all, [&] {
+             EXPECT_EQ(TestTextBoxLines(pCalib, TEXTSensorInfo)[0], "CCD-SENSOR: No Info Avialable!");
+             EXPECT_EQ((std::array<int, 2>{ADCMAX, YAXISMAX}), (std::array<int, 2>{256, 4096}));
+             EXPECT_EQ(TestListItems(pPara2, RINGGainB), gainBefore);
+             EXPECT_EQ(Attr(pHandle, BTNData, ATTR_VISIBLE), 0);  // as firmware 304 left it
          }},
         // Text firmware of other boards, no terminator: what fits the status.
         {"text firmware", [](auto& p) { p.setHardware({.boardType = 1}); p.setFirmwareText(std::string(72, 'F')); },
