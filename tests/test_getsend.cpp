@@ -69,19 +69,6 @@ protected:
     std::string dir_;
 };
 
-TEST_F(GetSend, GetFromEepromFillsRecordAndPanels) {
-    auto& pair = Started();
-    ASSERT_EQ(TestClick(pHandle, RBTEeprom), 0);
-    SetCtrlVal(pPara1, NUMPvalA, 1);  // an edit the read replaces
-    ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
-    EXPECT_EQ(Commands(pair), (std::vector<uint16_t>{4, 4, 4}));
-    for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(pair.page(Memory::Eeprom, p)));
-    EXPECT_EQ((std::array<int, 3>{Val(pPara0, DropEvalMode), Val(pPara1, NUMPvalA), Val(pPara2, NUMTeachB)}),
-              (std::array<int, 3>{3, 900, 2222}));
-    EXPECT_EQ(Status(), "Parameter-frame received! - Line Ok!");
-    EXPECT_EQ(Attr(pPara1, NUMTeachA, ATTR_DIMMED), 1);  // evaluation mode 3
-}
-
 // A page without reply keeps its values; the panels are refreshed from the
 // record after page 2 all the same, tolerance window included.
 TEST_F(GetSend, GetWithSilentPagesKeepsTheirValuesAndStillRefreshes) {
@@ -111,21 +98,28 @@ TEST_F(GetSend, GetWithSilentPagesKeepsTheirValuesAndStillRefreshes) {
             << std::hex << colour;
 }
 
-// The sensor's pages end up holding exactly what the panels showed; EEPROM
-// writes leave RAM alone.
-TEST_F(GetSend, SendWritesWhatThePanelsShow) {
+// GET fills the record and the panels from the chosen memory (an edit on
+// the panels is replaced); after edits, SEND leaves that memory holding
+// exactly what the panels show. EEPROM writes leave RAM alone.
+TEST_F(GetSend, GetAndSendEachMemory) {
     for (Memory m : {Memory::Ram, Memory::Eeprom}) {
         SCOPED_TRACE(m == Memory::Ram ? "RAM" : "EEPROM");
         auto& pair = Started();
         const auto ramBefore = pair.page(Memory::Ram, 0);
         if (m == Memory::Eeprom) ASSERT_EQ(TestClick(pHandle, RBTEeprom), 0);
+        SetCtrlVal(pPara1, NUMPvalA, 1);
+        ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
+        const uint16_t get = m == Memory::Ram ? 2 : 4, send = m == Memory::Ram ? 1 : 3;
+        EXPECT_EQ(Status(), "Parameter-frame received! - Line Ok!");
+        for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(pair.page(m, p)));
+        EXPECT_EQ((std::array<int, 3>{Val(pPara0, DropEvalMode), Val(pPara1, NUMPvalA), Attr(pPara1, NUMTeachA, ATTR_DIMMED)}),
+                  (std::array<int, 3>{m == Memory::Ram ? 2 : 3, m == Memory::Ram ? 600 : 900, m == Memory::Eeprom}));
         SetCtrlVal(pPara0, NUMToleranceLO, 77);
         SetCtrlVal(pCalib, NUMSetpoint, 70000u);
         SetCtrlVal(pCalib, NUMScaleA, 1.2345);
         ASSERT_EQ(TestClick(pHandle, BTNSend), 0);
-        ASSERT_TRUE(pair.waitForRequests(3, 2000ms));
-        const uint16_t cmd = m == Memory::Ram ? 1 : 3;
-        EXPECT_EQ(Commands(pair), (std::vector<uint16_t>{cmd, cmd, cmd}));
+        ASSERT_TRUE(pair.waitForRequests(6, 2000ms));
+        EXPECT_EQ(Commands(pair), (std::vector<uint16_t>{get, get, get, send, send, send}));
         EXPECT_EQ((std::array<int, 4>{pair.page(m, 0)[6], pair.page(m, 0)[13], pair.page(m, 0)[14], pair.page(m, 1)[11]}),
                   (std::array<int, 4>{77, 4464, 1, 1264}));  // 70000 low half first; 1.2345 x 1024 truncated
         for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(ToVector(pair.page(m, p)), RecordPage(p)) << p;
