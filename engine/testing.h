@@ -24,6 +24,14 @@ bool TestWaitFor(Pred pred, int ms) {
     return true;
 }
 
+// One row of a table of calls: the call as written, what it returned and
+// what it must return. Rows run in the order written.
+struct TestCall {
+    const char* call;
+    int result, expected;
+};
+#define TEST_CALL(call, expected) TestCall{#call, static_cast<int>(call), (expected)}
+
 // ---------------------------------------------------------------------------
 // Acting as the user. Each pushes pending state to the widgets first (the
 // user sees what the program set), then sends real mouse and key events to
