@@ -101,54 +101,38 @@ TEST_F(GraphTest, PlotsAreKeptAndDrawnWithTheirStylesInOrder) {
     EXPECT_EQ(std::pair(rect->pen().color(), rect->brush().color()), std::pair(QColor(Qt::blue), QColor(0xE0E0E0)));
 }
 
-TEST_F(GraphTest, PlotsAreDeletedByHandleOrAllAndHandlesAreNeverReused) {
+// Plots are deleted by handle or all at once, handles are never reused,
+// and the cursors stay: moved, coloured, hidden with no point.
+TEST_F(GraphTest, PlotsAreDeletedAndCursorsStay) {
     const std::vector<double> x = ramp(10), y = ramp(10, 5);
     const std::vector<int> h = {plotLine(x.data(), y.data(), 10), plotLine(x.data(), y.data(), 10),
                                 PlotRectangle(panel, GRAPHVideoMaster, 1, 0, 2, 1, VAL_GREEN, VAL_GREEN)};
     EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, h[0], VAL_IMMEDIATE_DRAW), 0);
     EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, h[0], VAL_IMMEDIATE_DRAW), UIEBadValue);
-    EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, 0, VAL_DELAYED_DRAW), UIEBadValue);
     EXPECT_TRUE(!graph().plot(h[0]) && graph().plot(h[1]) && graph().plots.size() == 2);
     EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW), 0);
-    EXPECT_TRUE(graph().plots.empty());
-    EXPECT_TRUE(drawn(video).empty());
+    EXPECT_TRUE(graph().plots.empty() && drawn(video).empty());
     EXPECT_EQ(video->itemCount(), 2) << "only the cursor lines";
     const int fresh = plotLine(x.data(), y.data(), 10);
     for (int old : h) EXPECT_NE(fresh, old);
-}
 
-TEST_F(GraphTest, CursorsMoveAndHideWithNoPoint) {
     EXPECT_EQ(visibleOverlayParts(bar), 0);  // never placed: not drawn
-    EXPECT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 1, 1024, 0.75), 0);
-    EXPECT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 2, 10, 0.75), 0);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_DOTTED_SOLID_CIRCLE), 0);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 1, ATTR_CURSOR_COLOR, VAL_BLUE), 0);
+    ASSERT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 1, 1024, 0.75), 0);
+    ASSERT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 2, 10, 0.75), 0);
+    ASSERT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_DOTTED_SOLID_CIRCLE), 0);
+    ASSERT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 1, ATTR_CURSOR_COLOR, VAL_BLUE), 0);
     EXPECT_EQ(visibleOverlayParts(bar), 4);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT), 0);
-    EXPECT_EQ(DeleteGraphPlot(panel, GRAPHBarMaster, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW), 0);  // leaves cursors alone
+    ASSERT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT), 0);
+    ASSERT_EQ(DeleteGraphPlot(panel, GRAPHBarMaster, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW), 0);
     EXPECT_EQ(visibleOverlayParts(bar), 2);
     auto* line = qobject_cast<QCPItemStraightLine*>(bar->item(0));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(std::pair(line->point1->coords().x(), line->pen().color()), std::pair(1024.0, QColor(Qt::blue)));
-
-    // Cursors are numbered 1 and 2; styles and attributes are checked.
-    EXPECT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 0, 1, 1), UIEBadValue);
-    EXPECT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 3, 1, 1), UIEBadValue);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 1, ATTR_CURSOR_POINT_STYLE, 99), UIEBadValue);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 3, ATTR_CURSOR_POINT_STYLE, VAL_CROSS), UIEBadValue);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 3, ATTR_CURSOR_COLOR, 0), UIEBadValue);
-    EXPECT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 1, ATTR_TRACE_COLOR, 0), UIEBadAttr);
 }
 
 TEST_F(GraphTest, AxisRangesAreKeptAndApplied) {
-    EXPECT_EQ(SetAxisScalingMode(panel, GRAPHVideoMaster, VAL_RIGHT_YAXIS, VAL_MANUAL, 0, 1024), 0);
-    EXPECT_EQ(SetAxisScalingMode(panel, GRAPHVideoMaster, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 256), 0);
-    EXPECT_EQ(SetAxisScalingMode(panel, GRAPHVideoMaster, VAL_BOTTOM_XAXIS, VAL_MANUAL, 1, 4096), 0);
-    // Empty or reversed ranges and unknown axes or modes change nothing.
-    const std::tuple<int, int, double, double> bad[] = {
-        {VAL_LEFT_YAXIS, VAL_MANUAL, 5, 5}, {VAL_LEFT_YAXIS, VAL_MANUAL, 9, 1}, {7, VAL_MANUAL, 0, 1}, {VAL_LEFT_YAXIS, 5, 0, 1}};
-    for (auto [axis, mode, lo, hi] : bad)
-        EXPECT_EQ(SetAxisScalingMode(panel, GRAPHVideoMaster, axis, mode, lo, hi), UIEBadValue) << axis << mode;
+    for (auto [axis, lo, hi] : {std::tuple{VAL_RIGHT_YAXIS, 0, 1024}, {VAL_LEFT_YAXIS, 0, 256}, {VAL_BOTTOM_XAXIS, 1, 4096}})
+        ASSERT_EQ(SetAxisScalingMode(panel, GRAPHVideoMaster, axis, VAL_MANUAL, lo, hi), 0);
     video->flush();
     EXPECT_EQ(std::tuple(video->xAxis->range(), video->yAxis->range(), video->yAxis2->range()),
               std::tuple(QCPRange(1, 4096), QCPRange(0, 256), QCPRange(0, 1024)));
@@ -201,32 +185,6 @@ TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     EXPECT_EQ(video->plottableCount() - 2, 51);
 }
 
-TEST_F(GraphTest, BadHandlesKindsAndArgumentsFail) {
-    const double x[] = {1, 2}, y[] = {3, 4}, v[] = {1, 2, 3, 4, 5, 6, 7};
-    const uint16_t y16[] = {3, 4}, *none16 = nullptr;
-    const int bad = panel + 1000;
-    EXPECT_EQ(PlotXY(bad, GRAPHVideoMaster, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel);
-    EXPECT_EQ(SetAxisScalingMode(bad, GRAPHBarMaster, VAL_BOTTOM_XAXIS, VAL_MANUAL, 0, 1), UIEBadPanel);
-    EXPECT_EQ(PlotStripChart(bad, STRIPRaw, v, 1, 0, 0), UIEBadPanel);
-    // Not a graph, or the other kind of chart.
-    EXPECT_EQ(PlotXY(panel, STRIPRaw, x, y, 2, 0, 0, 0, 1, 0), UIEBadCtrl);
-    EXPECT_EQ(PlotStripChart(panel, GRAPHVideoMaster, v, 1, 0, 0), UIEBadCtrl);
-    EXPECT_EQ(SetAxisScalingMode(panel, BTNVideo, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 1), UIEBadCtrl);
-    // Counts, arrays and styles are checked before anything is kept.
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, x, y, -1, 0, 0, 0, 1, 0), UIEBadValue);
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, nullptr, y, 2, 0, 0, 0, 1, 0), UIEBadValue);
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, x, none16, 2, 0, 0, 0, 1, 0), UIEBadValue);
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, x, y, 2, 5, 0, 0, 1, 0), UIEBadValue);
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, x, y, 2, 0, 42, 0, 1, 0), UIEBadValue);
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, x, y, 2, 0, 0, 3, 1, 0), UIEBadValue);
-    EXPECT_EQ(PlotXY(panel, GRAPHVideoMaster, x, y, 2, 0, 0, 0, 0, 0), UIEBadValue);
-    EXPECT_TRUE(graph().plots.empty());
-    EXPECT_GT(PlotXY(panel, GRAPHVideoMaster, nullptr, y, 0, 0, 0, 0, 1, 0), 0);  // an empty plot is a plot
-    // A control whose widget is gone fails instead of crashing.
-    delete strip;
-    EXPECT_EQ(PlotStripChart(panel, STRIPRaw, v, 7, 0, 0), UIEBadCtrl);
-}
-
 class StripTest : public GraphTest {
 protected:
     void SetUp() override {
@@ -275,35 +233,71 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
 
 // Values are interleaved by trace; start and skip pick them: from index 1,
 // skipping 1 between values, (1,3) (5,7). Three values are no whole number
-// of samples for two traces.
-TEST_F(StripTest, InterleavedValuesWithStartAndSkip) {
-    ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 2), 0);
-    const double v[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
-    ASSERT_EQ(PlotStripChart(panel, STRIPRaw, v, 4, 1, 1), 0);
-    EXPECT_EQ(stripData().traces[0].values(), (std::vector<double>{1, 5}));
-    EXPECT_EQ(stripData().traces[1].values(), (std::vector<double>{3, 7}));
-    for (auto [count, start, skip] : {std::tuple{3, 1, 1}, {-2, 0, 0}, {2, -1, 0}, {2, 0, -1}})
-        EXPECT_EQ(PlotStripChart(panel, STRIPRaw, v, count, start, skip), UIEBadValue) << count << start << skip;
-    EXPECT_EQ(PlotStripChart(panel, STRIPRaw, nullptr, 2, 0, 0), UIEBadValue);
-    EXPECT_EQ(stripData().pointsPlotted, 2);
-    strip->flush();
-    EXPECT_EQ(std::pair(strip->graph(0)->data()->size(), strip->xAxis->range().lower), std::pair(2, 0.0));
-}
-
-TEST_F(StripTest, TraceAttributesAndValueAxis) {
+// of samples for two traces. Traces are hidden and coloured one by one.
+TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
     for (int t = 1; t <= 5; ++t) EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, t, ATTR_TRACE_VISIBLE, 0), 0);
     EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0);
-    EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, 0, ATTR_TRACE_VISIBLE, 1), UIEBadValue);
-    EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, 8, ATTR_TRACE_COLOR, 1), UIEBadValue);
-    EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr);
     EXPECT_EQ(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0);
-    EXPECT_EQ(SetAxisScalingMode(panel, STRIPRaw, VAL_BOTTOM_XAXIS, VAL_MANUAL, 0, 10), UIEBadValue);
-    EXPECT_EQ(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 10, 0), UIEBadValue);
     strip->flush();
     EXPECT_EQ(std::tuple(strip->graph(0)->visible(), strip->graph(4)->visible(), strip->graph(5)->visible()),
               std::tuple(false, false, true));
     EXPECT_EQ(std::pair(strip->graph(6)->pen().color(), strip->yAxis->range()),
               std::pair(QColor(Qt::blue), QCPRange(980, 1140)));
+
+    ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 2), 0);
+    const double v[] = {0, 1, 2, 3, 4, 5, 6, 7, 8};
+    ASSERT_EQ(PlotStripChart(panel, STRIPRaw, v, 4, 1, 1), 0);
+    EXPECT_EQ(PlotStripChart(panel, STRIPRaw, v, 3, 1, 1), UIEBadValue);
+    EXPECT_EQ(std::tuple(stripData().traces[0].values(), stripData().traces[1].values(), stripData().pointsPlotted),
+              std::tuple(std::vector<double>{1, 5}, std::vector<double>{3, 7}, 2LL));
+    strip->flush();
+    EXPECT_EQ(std::pair(strip->graph(0)->data()->size(), strip->xAxis->range().lower), std::pair(2, 0.0));
+}
+
+// Bad handles, the wrong kind of control and bad arguments fail before
+// anything is kept or changed.
+TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
+    const double x[] = {1, 2}, y[] = {3, 4}, v[] = {1, 2, 3, 4, 5, 6, 7};
+    const uint16_t y16[] = {3, 4}, *none16 = nullptr;
+    const int p = panel, bad = panel + 1000, G = GRAPHVideoMaster, B = GRAPHBarMaster, S = STRIPRaw;
+    const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL;
+    ASSERT_EQ(SetAxisScalingMode(p, G, LEFT, MAN, 0, 256), 0);
+    const TestCall calls[] = {
+        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel), TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
+        TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), UIEBadPanel),
+        // Not a graph, or the other kind of chart.
+        TEST_CALL(PlotXY(p, S, x, y, 2, 0, 0, 0, 1, 0), UIEBadCtrl), TEST_CALL(PlotStripChart(p, G, v, 1, 0, 0), UIEBadCtrl),
+        TEST_CALL(SetAxisScalingMode(p, BTNVideo, LEFT, MAN, 0, 1), UIEBadCtrl),
+        // Counts, arrays, styles, starts and skips.
+        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), UIEBadValue), TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), UIEBadValue), TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), UIEBadValue), TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 0, 0, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, -7, 0, 0), UIEBadValue),
+        TEST_CALL(PlotStripChart(p, S, v, 7, -1, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, 7, 0, -1), UIEBadValue),
+        TEST_CALL(PlotStripChart(p, S, nullptr, 7, 0, 0), UIEBadValue), TEST_CALL(DeleteGraphPlot(p, G, 0, 0), UIEBadValue),
+        // Empty or reversed ranges, unknown axes or modes; a strip chart has only its value axis.
+        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), UIEBadValue), TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 9, 1), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), UIEBadValue), TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, S, VAL_BOTTOM_XAXIS, MAN, 0, 10), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, S, LEFT, MAN, 10, 0), UIEBadValue),
+        // Cursors are numbered 1 and 2, traces 1 to the count.
+        TEST_CALL(SetGraphCursor(p, B, 0, 1, 1), UIEBadValue), TEST_CALL(SetGraphCursor(p, B, 3, 1, 1), UIEBadValue),
+        TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_POINT_STYLE, 99), UIEBadValue),
+        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_POINT_STYLE, VAL_CROSS), UIEBadValue),
+        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_COLOR, 0), UIEBadValue),
+        TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_TRACE_COLOR, 0), UIEBadAttr),
+        TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), UIEBadValue),
+        TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), UIEBadValue),
+        TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr),
+    };
+    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
+    video->flush();
+    EXPECT_EQ(std::tuple(graph().plots.size(), stripData().pointsPlotted, video->yAxis->range()),
+              std::tuple(0u, 0LL, QCPRange(0, 256)));
+    EXPECT_GT(PlotXY(p, G, nullptr, y, 0, 0, 0, 0, 1, 0), 0);  // an empty plot is a plot
+    // A control whose widget is gone fails instead of crashing.
+    delete strip;
+    EXPECT_EQ(PlotStripChart(p, S, v, 7, 0, 0), UIEBadCtrl);
 }
 
 }  // namespace
