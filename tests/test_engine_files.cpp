@@ -1,12 +1,21 @@
-// Array files, paths, the program's directory, time and text helpers.
+// Array files, paths, the program's directory, time and text helpers, and
+// the file selection and confirmation pop-ups answered from the test queue
+// or by a "user" on the real dialogs.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -79,24 +88,20 @@ TEST_F(FilesTest, FailedReadsLeaveTheArrayUntouched) {
 // disk (it shows only when the data is flushed) and bad counts fail, and a
 // failed read leaves the array as it was.
 TEST_F(FilesTest, BadNamesCountsAndDevicesFail) {
-    const std::string f = path("rec.dat"), missing = path("missing.dat"), d = dir.path().toStdString();
-    const uint32_t fresh[] = {7, 8, 9};
+    const std::string rec = path("rec.dat"), gone = path("missing.dat"), noDir = path("no/dir/x"), home = dir.path().toStdString();
+    const char *f = rec.c_str(), *missing = gone.c_str(), *d = home.c_str(), *nowhere = noDir.c_str(), *full = "/dev/full";
+    const uint32_t u[] = {7, 8, 9};
     std::array<uint32_t, 3> v = {11, 22, 33};
     char out[MAX_PATHNAME_LEN];
-    const std::string dirName(200, 'd'), tooLong(MAX_PATHNAME_LEN - 201, 'f');
+    const std::string dirName(200, 'd'), tooLong(MAX_PATHNAME_LEN - 201, 'f');  // one byte more than fits
     const TestCall calls[] = {
-        TEST_CALL(FileToArray(missing.c_str(), v.data(), 3), UIEFileOpen),
-        TEST_CALL(FileToArray(d.c_str(), v.data(), 3), UIEFileOpen),
-        TEST_CALL(FileToArray(f.c_str(), v.data(), -1), UIEBadValue),
-        TEST_CALL(ArrayToFile(d.c_str(), fresh, 3, 10), UIEFileOpen),
-        TEST_CALL(ArrayToFile(path("no/such/dir/x.cfg").c_str(), fresh, 3, 10), UIEFileOpen),
-        TEST_CALL(ArrayToFile("", fresh, 3, 10), UIEFileOpen),
-        TEST_CALL(ArrayToFileAppend(f.c_str(), "x", -1), UIEBadValue),
-        TEST_CALL(ArrayToFileAppend(path("no/dir/rec.dat").c_str(), "xyz", 3), UIEFileOpen),
-        TEST_CALL(ArrayToFileAppend("/dev/full", "xyz", 3), UIEFileWrite),
-        TEST_CALL(ArrayToFileAppend("/dev/full", fresh, 3, 16), UIEFileWrite),
-        TEST_CALL(CVI_DeleteFile(missing.c_str()), UIEFileOpen), TEST_CALL(CVI_DeleteFile(""), UIEFileOpen),
-        TEST_CALL(MakePathname(dirName.c_str(), tooLong.c_str(), out), -1),  // one byte more than fits
+        TEST_CALL(FileToArray(missing, v.data(), 3), UIEFileOpen), TEST_CALL(FileToArray(d, v.data(), 3), UIEFileOpen),
+        TEST_CALL(FileToArray(f, v.data(), -1), UIEBadValue), TEST_CALL(ArrayToFile(d, u, 3, 10), UIEFileOpen),
+        TEST_CALL(ArrayToFile(nowhere, u, 3, 10), UIEFileOpen), TEST_CALL(ArrayToFile("", u, 3, 10), UIEFileOpen),
+        TEST_CALL(ArrayToFileAppend(f, "x", -1), UIEBadValue), TEST_CALL(ArrayToFileAppend(nowhere, "xyz", 3), UIEFileOpen),
+        TEST_CALL(ArrayToFileAppend(full, "xyz", 3), UIEFileWrite), TEST_CALL(ArrayToFileAppend(full, u, 3, 16), UIEFileWrite),
+        TEST_CALL(CVI_DeleteFile(missing), UIEFileOpen), TEST_CALL(CVI_DeleteFile(""), UIEFileOpen),
+        TEST_CALL(MakePathname(dirName.c_str(), tooLong.c_str(), out), -1),
     };
     for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
     EXPECT_EQ(v, (std::array<uint32_t, 3>{11, 22, 33}));
@@ -169,6 +174,116 @@ TEST(TimeAndText, FormatsLengthAndADelayThatRunsNoEvents) {
     Delay(0.0 / 0.0);
     EXPECT_EQ(StringLength("SETPOINT-VALUE [\xB5m]: "), 21);
     EXPECT_EQ(StringLength(nullptr), 0);
+}
+
+class PopupTest : public FilesTest {
+protected:
+    void SetUp() override {
+        TestResetPopups();
+        std::ofstream(path("KVORpara.cfg")) << "1\n";
+        std::memset(buf, 'Z', sizeof buf);
+    }
+    void TearDown() override { TestResetPopups(); }
+    int select(int button, int restrictExtension = 1) {
+        return FileSelectPopup(dir.path().toStdString().c_str(), "KVORpara.cfg", "*.cfg", "K-VOR-MS-Series Parameter File",
+                               button, 0, restrictExtension, 1, 1, buf);
+    }
+    char buf[MAX_PATHNAME_LEN + 40];
+};
+
+// Typed names without the extension get it; relative ones land in the
+// dialog's directory. Loading takes only existing files; cancelling, and a
+// path too long for the buffer (cut, it would name another file), give none.
+TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
+    const struct {
+        std::string answer;
+        int button, restrict, result;
+        const char* file;  // nullptr: the path comes back empty
+    } cases[] = {
+        {path("KVORpara.cfg"), VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
+        {path("other.cfg"), VAL_SAVE_BUTTON, 1, VAL_NEW_FILE_SELECTED, "other.cfg"},
+        {"typed", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "typed.cfg"},
+        {"KVORpara", VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
+        {"UPPER.CFG", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "UPPER.CFG"},
+        {"free.txt", VAL_OK_BUTTON, 0, VAL_NEW_FILE_SELECTED, "free.txt"},
+        {path("KVORpara.cfg"), VAL_LOAD_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
+        {path("missing.cfg"), VAL_LOAD_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
+        {dir.path().toStdString(), VAL_SELECT_BUTTON, 0, VAL_NO_FILE_SELECTED, nullptr},
+        {"", VAL_OK_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
+        {path(std::string(MAX_PATHNAME_LEN, 'n') + ".cfg"), VAL_OK_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
+    };
+    for (const auto& c : cases) {
+        TestQueueFileSelect(c.answer);
+        EXPECT_EQ(select(c.button, c.restrict), c.result) << c.answer;
+        EXPECT_EQ(std::pair(std::string(buf), TestPopupLog().back().result), std::pair(c.file ? path(c.file) : "", c.result)) << c.answer;
+    }
+    EXPECT_EQ(std::string(buf + MAX_PATHNAME_LEN, 40), std::string(40, 'Z')) << "written past the buffer";
+}
+
+// Scripted runs without dialogs: queued answers still win; an unqueued
+// pop-up answers no and says on stderr what it was asked.
+TEST_F(PopupTest, WithoutDialogsAnUnqueuedPopupAnswersNoAndSaysSo) {
+    setenv("KVOR_NO_DIALOGS", "1", 1);
+    TestQueueConfirm(1);
+    testing::internal::CaptureStderr();
+    const int file = select(VAL_OK_BUTTON);
+    const int queued = ConfirmPopup("ATTENTION!", "Overwrite ?");
+    const int unqueued = ConfirmPopup("ATTENTION!", "Overwrite ?");
+    const std::string err = testing::internal::GetCapturedStderr();
+    unsetenv("KVOR_NO_DIALOGS");
+    EXPECT_EQ(std::tuple(file, queued, unqueued, std::string(buf)), std::tuple(VAL_NO_FILE_SELECTED, 1, 0, ""));
+    EXPECT_TRUE(err.find("K-VOR-MS-Series Parameter File") != err.npos && err.find("ATTENTION!") != err.npos) << err;
+}
+
+// The real dialogs, answered by a "user" once they are up.
+template <class Dialog, class Act>
+void answerWhenShown(Act act) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (auto* d = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            act(d);
+        }
+    });
+    poll->start(10);
+}
+
+// Types into the name field, which also drives the dialog's own matching.
+void typeName(QFileDialog* d, const QString& name) {
+    auto* edit = d->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(name);
+}
+
+TEST_F(PopupTest, RealDialogsAnswerAsTheUserDoes) {
+    ASSERT_EQ(std::getenv("KVOR_NO_DIALOGS"), nullptr);
+    // No default file to find: the dialog's background directory read would select it over the typed name.
+    std::remove(path("KVORpara.cfg").c_str());
+    std::string title;
+    answerWhenShown<QFileDialog>([&title](QFileDialog* d) {
+        title = d->windowTitle().toStdString();
+        typeName(d, QStringLiteral("typed"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(std::pair(std::string(buf), title), std::pair(path("typed.cfg"), std::string("K-VOR-MS-Series Parameter File")));
+
+    // A name the program's ISO 8859-1 texts cannot hold is refused, not mangled.
+    answerWhenShown<QFileDialog>([](QFileDialog* d) {
+        typeName(d, QString::fromUtf8("\xCE\xA9mega"));
+        QMetaObject::invokeMethod(d, "accept");
+    });
+    EXPECT_EQ(select(VAL_OK_BUTTON), VAL_NO_FILE_SELECTED);
+    EXPECT_STREQ(buf, "");
+
+    answerWhenShown<QFileDialog>([](QFileDialog* d) { d->reject(); });
+    EXPECT_EQ(select(VAL_LOAD_BUTTON), VAL_NO_FILE_SELECTED);
+
+    answerWhenShown<QMessageBox>([](QMessageBox* m) { m->button(QMessageBox::Yes)->click(); });
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 1);
+    answerWhenShown<QMessageBox>([](QMessageBox* m) { m->button(QMessageBox::No)->click(); });
+    EXPECT_EQ(ConfirmPopup("ATTENTION!", "Overwrite ?"), 0);
 }
 
 }  // namespace
