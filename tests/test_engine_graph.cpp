@@ -61,9 +61,14 @@ protected:
     int panel = 0;
 };
 
+// Runs calls in order, each must give its result.
+void expectCalls(std::initializer_list<TestCall> calls) {
+    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
+}
+
 std::vector<double> ramp(int n, double from = 0, double step = 1) {
-    std::vector<double> v(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) v[std::size_t(i)] = from + i * step;
+    std::vector<double> v;
+    for (int i = 0; i < n; ++i) v.push_back(from + i * step);
     return v;
 }
 
@@ -72,22 +77,17 @@ TEST_F(GraphTest, PlotsAreKeptAndDrawnWithTheirStylesInOrder) {
     std::vector<uint16_t> adc(128, 7);
     adc[5] = 65535;
     const double xBack[] = {0, 10, 5, 20}, yBack[] = {1, 2, 3, 4};
-    const int h1 = PlotXY(panel, GRAPHVideoMaster, x.data(), adc.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT,
-                          VAL_SOLID, 1, VAL_RED);
-    const int h2 = PlotXY(panel, GRAPHVideoMaster, x.data(), thd.data(), 128, VAL_THIN_LINE, VAL_EMPTY_SQUARE,
-                          VAL_DASH, 3, VAL_DK_GREEN);
+    ASSERT_GT(PlotXY(panel, GRAPHVideoMaster, x.data(), adc.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT, VAL_SOLID, 1, VAL_RED), 0);
+    ASSERT_GT(PlotXY(panel, GRAPHVideoMaster, x.data(), thd.data(), 128, VAL_THIN_LINE, VAL_EMPTY_SQUARE, VAL_DASH, 3, VAL_DK_GREEN), 0);
     ASSERT_GT(plotLine(xBack, yBack, 4), 0);
     // Corners in either order make the same rectangle.
     ASSERT_GT(PlotRectangle(panel, GRAPHVideoMaster, 1040, 0.25, 1000, 1.0, VAL_BLUE, VAL_LT_GRAY), 0);
-    ASSERT_TRUE(h1 > 0 && h2 > 0);
-
     // Fat line with the fast polyline hint, the dashed one showing every third point, and
     // points out of order drawn in their order rather than sorted.
     const auto curves = drawn(video);
     ASSERT_EQ(curves.size(), 3u);
     EXPECT_TRUE(video->plottingHints().testFlag(QCP::phFastPolylines));
-    auto* fat = qobject_cast<QCPGraph*>(curves[0]);
-    auto* dashed = qobject_cast<QCPGraph*>(curves[1]);
+    auto *fat = qobject_cast<QCPGraph*>(curves[0]), *dashed = qobject_cast<QCPGraph*>(curves[1]);
     auto* back = qobject_cast<QCPCurve*>(curves[2]);
     ASSERT_TRUE(fat && dashed && back);
     EXPECT_EQ(std::tuple(fat->pen().width(), fat->pen().color(), fat->data()->at(5)->value),
@@ -96,9 +96,8 @@ TEST_F(GraphTest, PlotsAreKeptAndDrawnWithTheirStylesInOrder) {
     EXPECT_EQ(std::pair(back->data()->at(1)->key, back->data()->at(2)->key), std::pair(10.0, 5.0));
     auto* rect = qobject_cast<QCPItemRect*>(video->item(2));  // after the two cursor lines
     ASSERT_NE(rect, nullptr);
-    EXPECT_EQ(std::pair(rect->topLeft->coords(), rect->bottomRight->coords()),
-              std::pair(QPointF(1000, 1.0), QPointF(1040, 0.25)));
-    EXPECT_EQ(std::pair(rect->pen().color(), rect->brush().color()), std::pair(QColor(Qt::blue), QColor(0xE0E0E0)));
+    EXPECT_EQ(std::tuple(rect->topLeft->coords(), rect->bottomRight->coords(), rect->pen().color(), rect->brush().color()),
+              std::tuple(QPointF(1000, 1.0), QPointF(1040, 0.25), QColor(Qt::blue), QColor(0xE0E0E0)));
 }
 
 // Plots are deleted by handle or all at once, handles are never reused,
@@ -107,24 +106,19 @@ TEST_F(GraphTest, PlotsAreDeletedAndCursorsStay) {
     const std::vector<double> x = ramp(10), y = ramp(10, 5);
     const std::vector<int> h = {plotLine(x.data(), y.data(), 10), plotLine(x.data(), y.data(), 10),
                                 PlotRectangle(panel, GRAPHVideoMaster, 1, 0, 2, 1, VAL_GREEN, VAL_GREEN)};
-    EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, h[0], VAL_IMMEDIATE_DRAW), 0);
-    EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, h[0], VAL_IMMEDIATE_DRAW), UIEBadValue);
-    EXPECT_TRUE(!graph().plot(h[0]) && graph().plot(h[1]) && graph().plots.size() == 2);
-    EXPECT_EQ(DeleteGraphPlot(panel, GRAPHVideoMaster, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW), 0);
-    EXPECT_TRUE(graph().plots.empty() && drawn(video).empty());
-    EXPECT_EQ(video->itemCount(), 2) << "only the cursor lines";
+    const int p = panel, G = GRAPHVideoMaster, B = GRAPHBarMaster, now = VAL_IMMEDIATE_DRAW;
+    expectCalls({TEST_CALL(DeleteGraphPlot(p, G, h[0], now), 0), TEST_CALL(DeleteGraphPlot(p, G, h[0], now), UIEBadValue),
+                 TEST_CALL(!graph().plot(h[0]) && graph().plot(h[1]) && graph().plots.size() == 2, true),
+                 TEST_CALL(DeleteGraphPlot(p, G, VAL_ALL_PLOTS, now), 0), TEST_CALL(graph().plots.size() + drawn(video).size(), 0),
+                 TEST_CALL(video->itemCount(), 2)});  // only the cursor lines
     const int fresh = plotLine(x.data(), y.data(), 10);
     for (int old : h) EXPECT_NE(fresh, old);
-
-    EXPECT_EQ(visibleOverlayParts(bar), 0);  // never placed: not drawn
-    ASSERT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 1, 1024, 0.75), 0);
-    ASSERT_EQ(SetGraphCursor(panel, GRAPHBarMaster, 2, 10, 0.75), 0);
-    ASSERT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_DOTTED_SOLID_CIRCLE), 0);
-    ASSERT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 1, ATTR_CURSOR_COLOR, VAL_BLUE), 0);
-    EXPECT_EQ(visibleOverlayParts(bar), 4);
-    ASSERT_EQ(SetCursorAttribute(panel, GRAPHBarMaster, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT), 0);
-    ASSERT_EQ(DeleteGraphPlot(panel, GRAPHBarMaster, VAL_ALL_PLOTS, VAL_IMMEDIATE_DRAW), 0);
-    EXPECT_EQ(visibleOverlayParts(bar), 2);
+    expectCalls({TEST_CALL(visibleOverlayParts(bar), 0),  // never placed: not drawn
+                 TEST_CALL(SetGraphCursor(p, B, 1, 1024, 0.75), 0), TEST_CALL(SetGraphCursor(p, B, 2, 10, 0.75), 0),
+                 TEST_CALL(SetCursorAttribute(p, B, 2, ATTR_CURSOR_POINT_STYLE, VAL_DOTTED_SOLID_CIRCLE), 0),
+                 TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_COLOR, VAL_BLUE), 0), TEST_CALL(visibleOverlayParts(bar), 4),
+                 TEST_CALL(SetCursorAttribute(p, B, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT), 0),
+                 TEST_CALL(DeleteGraphPlot(p, B, VAL_ALL_PLOTS, now), 0), TEST_CALL(visibleOverlayParts(bar), 2)});
     auto* line = qobject_cast<QCPItemStraightLine*>(bar->item(0));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(std::pair(line->point1->coords().x(), line->pen().color()), std::pair(1024.0, QColor(Qt::blue)));
@@ -143,9 +137,8 @@ TEST_F(GraphTest, AxisRangesAreKeptAndApplied) {
     video->flush();
     EXPECT_EQ(std::pair(video->xAxis->range(), video->yAxis->range()), std::pair(QCPRange(1, 4096), QCPRange(-5, 50)));
     // The resource file's properties set the same ranges and the labels.
-    bar->setProperty("xMax", 2048.0);
-    bar->setProperty("yName", QString("Volt"));
-    bar->setProperty("rightAxisVisible", true);
+    for (auto [name, value] : {std::pair<const char*, QVariant>{"xMax", 2048.0}, {"yName", "Volt"}, {"rightAxisVisible", true}})
+        bar->setProperty(name, value);
     bar->flush();
     EXPECT_EQ(std::tuple(bar->xAxis->range().upper, bar->yAxis->label(), bar->yAxis2->visible()),
               std::tuple(2048.0, QString("Volt"), true));
@@ -155,7 +148,7 @@ TEST_F(GraphTest, AxisRangesAreKeptAndApplied) {
 // between them, the graph draws once per frame, and a hidden graph waits.
 TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     const std::vector<double> x = ramp(16);
-    std::vector<double> y = ramp(16);
+    std::vector<double> y = x;
     TestRunEvents(60);
     const int before = TestGraphRepaints(panel, GRAPHVideoMaster);
     for (int i = 0; i < 500; ++i) {
@@ -170,19 +163,14 @@ TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     auto* shown = qobject_cast<QCPGraph*>(drawn(video).at(0));
     ASSERT_NE(shown, nullptr);
     EXPECT_EQ(shown->data()->at(0)->value, 499.0) << "the frame shows the last data";
-
     video->hide();
     const int hidden = TestGraphRepaints(panel, GRAPHVideoMaster);
-    for (int i = 0; i < 50; ++i) {
-        plotLine(x.data(), y.data(), 16);
-        TestRunEvents(2);
-    }
+    for (int i = 0; i < 50; ++i, TestRunEvents(2)) plotLine(x.data(), y.data(), 16);
     TestRunEvents(60);
     EXPECT_EQ(TestGraphRepaints(panel, GRAPHVideoMaster), hidden);
     video->show();
     TestRunEvents(120);
-    EXPECT_EQ(TestGraphRepaints(panel, GRAPHVideoMaster), hidden + 1);
-    EXPECT_EQ(video->plottableCount() - 2, 51);
+    EXPECT_EQ(std::pair(TestGraphRepaints(panel, GRAPHVideoMaster), video->plottableCount() - 2), std::pair(hidden + 1, 51));
 }
 
 class StripTest : public GraphTest {
@@ -208,14 +196,11 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
     }
     EXPECT_EQ(stripData().pointsPlotted, 2000LL * 100);
     for (const StripTrace& tr : stripData().traces) EXPECT_LE(tr.ring.capacity(), 101u);
-    // The last call's 100 samples, after the newest sample of the call before.
-    const std::vector<double> w = stripData().traces[3].values();
-    ASSERT_EQ(w.size(), 101u);
-    EXPECT_EQ(std::tuple(w[0], w[1], w[100]), std::tuple(19983.0, 19003.0, 19993.0));
-    // What is drawn is that window, the newest sample at the right.
+    // The last call's 100 samples after the newest of the call before: drawn
+    // with the newest sample at the right.
+    EXPECT_EQ(stripData().traces[3].values()[0], 19983.0);
     strip->flush();
-    ASSERT_EQ(strip->graphCount(), 7);
-    ASSERT_EQ(strip->graph(6)->data()->size(), 101);
+    ASSERT_EQ(std::pair(strip->graphCount(), strip->graph(6)->data()->size()), std::pair(7, 101));
     const auto newest = strip->graph(6)->data()->constEnd() - 1;
     EXPECT_EQ(std::pair(newest->value, strip->xAxis->range().upper), std::pair(1999 * 10 + 6.0, newest->key));
 
@@ -236,8 +221,8 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
 // of samples for two traces. Traces are hidden and coloured one by one.
 TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
     for (int t = 1; t <= 5; ++t) EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, t, ATTR_TRACE_VISIBLE, 0), 0);
-    EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0);
-    EXPECT_EQ(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0);
+    expectCalls({TEST_CALL(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0),
+                 TEST_CALL(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0)});
     strip->flush();
     EXPECT_EQ(std::tuple(strip->graph(0)->visible(), strip->graph(4)->visible(), strip->graph(5)->visible()),
               std::tuple(false, false, true));
@@ -262,7 +247,7 @@ TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
     const int p = panel, bad = panel + 1000, G = GRAPHVideoMaster, B = GRAPHBarMaster, S = STRIPRaw;
     const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL;
     ASSERT_EQ(SetAxisScalingMode(p, G, LEFT, MAN, 0, 256), 0);
-    const TestCall calls[] = {
+    expectCalls({
         TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel), TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
         TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), UIEBadPanel),
         // Not a graph, or the other kind of chart.
@@ -289,8 +274,7 @@ TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
         TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), UIEBadValue),
         TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), UIEBadValue),
         TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr),
-    };
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
+    });
     video->flush();
     EXPECT_EQ(std::tuple(graph().plots.size(), stripData().pointsPlotted, video->yAxis->range()),
               std::tuple(0u, 0LL, QCPRange(0, 256)));

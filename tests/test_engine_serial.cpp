@@ -45,6 +45,11 @@ void onReceive(int port, int mask, void* data) {
     FlushInQ(port);
 }
 
+// Runs calls in order, each must give its result.
+void expectCalls(std::initializer_list<TestCall> calls) {
+    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
+}
+
 int openPort(int port = kPort) { return OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096); }
 
 std::string frame(char fill) { return std::string(36, fill); }
@@ -58,10 +63,7 @@ protected:
         ASSERT_EQ(openPort(), 0);
     }
     void TearDown() override {
-        for (int port : {kPort, kOther}) {
-            CloseCom(port);
-            SetComPortPath(port, "");
-        }
+        for (int port : {kPort, kOther}) CloseCom(port), SetComPortPath(port, "");
         TestRunEvents(5);  // lets closed ports go
         g_note = nullptr;
     }
@@ -88,9 +90,9 @@ protected:
 TEST(SerialPortTable, NumbersWithoutDeviceAndOverrides) {
     EXPECT_EQ(ComPortDescription(4711), "COM4711  (none)");
     SetComPortPath(4711, "/dev/pts/99");
-    EXPECT_EQ(ComPortDescription(4711), "COM4711  pts/99");
     RefreshComPorts();  // re-reading the system's ports keeps the overrides
-    EXPECT_EQ(ComPortDevice(4711), "/dev/pts/99");
+    EXPECT_EQ(std::pair(ComPortDescription(4711), ComPortDevice(4711)),
+              std::pair(std::string("COM4711  pts/99"), std::string("/dev/pts/99")));
     SetComPortPath(4711, "");
     EXPECT_EQ(ComPortDevice(4711), "");
     // The system's own ports are numbered from 1 without gaps.
@@ -111,7 +113,7 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFail) {
     };
     char buf[36] = {};
     constexpr int bad = kRS232InvalidParameter, closed = kRS232PortNotOpen;
-    const TestCall calls[] = {
+    expectCalls({
         TEST_CALL(openPort(4711), kRS232InvalidPortNum), TEST_CALL(openPort(0), kRS232InvalidPortNum),
         TEST_CALL(openPort(-3), kRS232InvalidPortNum), TEST_CALL(SetComTime(kPort, 1.5), 0),
         TEST_CALL(SetComTime(kPort, -1.0), bad), TEST_CALL(SetCTSMode(kPort, 0), 0), TEST_CALL(SetCTSMode(kPort, 7), bad),
@@ -128,8 +130,7 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFail) {
         TEST_CALL(ComRd(kOther, buf, 36), closed), TEST_CALL(FlushInQ(kOther), closed),
         TEST_CALL(InstallComCallback(kOther, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), closed),
         TEST_CALL(CloseCom(kPort), 0), TEST_CALL(CloseCom(kPort), closed),
-    };
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
+    });
     std::remove(notATty);
     SetComPortPath(kOther, pty.path());
     EXPECT_EQ(OpenComConfig(kOther, "", 9600, 2, 7, 2, 512, 512), 0) << "even parity, 7 bits, 2 stop bits";
@@ -141,11 +142,10 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFail) {
 TEST_F(SerialTest, NotifiesOncePerCrossingOfTheCount) {
     int cookie = 0;
     ASSERT_EQ(InstallComCallback(kPort, 0x8006, 36, 0x55, onReceive, &cookie), 0);
-    for (int queued = 6; queued <= 36; queued += 6) {
+    for (int queued = 6; queued <= 36; queued += 6, TestRunEvents(2)) {
         EXPECT_EQ(note.calls, 0) << queued - 6 << " bytes are not a frame";
         ASSERT_TRUE(pty.send(frame('x').substr(0, 6)));
         TestWaitFor([&] { return note.calls > 0 || GetInQLen(kPort) >= queued; }, 1000);
-        TestRunEvents(2);
     }
     ASSERT_TRUE(notified(1));
     EXPECT_EQ(std::tuple(note.lastMask & LWRS_RECEIVE, note.lastData), std::tuple(+LWRS_RECEIVE, (void*)&cookie));
@@ -171,15 +171,13 @@ TEST_F(SerialTest, ReopeningInstallingWithoutAFunctionOrClosingEndsTheNotificati
     ASSERT_EQ(openPort(), 0);
     ASSERT_TRUE(pty.send(frame('a')));
     settle(36);
-    EXPECT_EQ(note.calls, 0) << "a reopened port carries no notification over";
-    ASSERT_EQ(FlushInQ(kPort), 0);
-    notifyOn();
-    ASSERT_EQ(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0);
-    ASSERT_TRUE(pty.send(std::string(128, 'k')));
+    expectCalls({TEST_CALL(note.calls, 0),  // a reopened port carries no notification over
+                 TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0),
+                 TEST_CALL(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0), TEST_CALL(pty.send(std::string(128, 'k')), 1)});
     settle(128);
-    EXPECT_EQ(note.calls, 0) << "installed without a function";
     char buf[128];
-    EXPECT_EQ(ComRd(kPort, buf, 128), 128) << "the block stays queued for the reader";
+    expectCalls({TEST_CALL(note.calls, 0),  // installed without a function
+                 TEST_CALL(ComRd(kPort, buf, 128), 128)});  // the block stays queued for the reader
     notifyOn();  // again, on an empty queue: the next frame notifies
     note.closeInside = true;
     ASSERT_TRUE(pty.send(frame('c') + frame('d')));
@@ -200,10 +198,7 @@ TEST_F(SerialTest, ReadsWaitUpToTheTimeOutAndNeverRunTheNotification) {
     EXPECT_EQ(std::string(buf, 10), "0123456789");
     // Bytes that arrive while the read waits complete it.
     ASSERT_EQ(SetComTime(kPort, 5.0), 0);
-    std::thread late([this] {
-        usleep(50 * 1000);
-        pty.send(frame('L'));
-    });
+    std::thread late([this] { usleep(50 * 1000), pty.send(frame('L')); });
     const int got = readWatched(buf, 36);
     late.join();
     EXPECT_EQ(std::tuple(got, std::string(buf, 36), note.calls), std::tuple(36, frame('L'), 0));
@@ -220,21 +215,16 @@ TEST_F(SerialTest, QueueLengthReadsFlushesAndWritesNeedNoEventLoop) {
     ASSERT_TRUE(pty.send(std::string(52, 'b')));
     // The firmware read polls like this, running no events.
     int n = 0;
-    const double end = Timer() + 2.0;
-    while ((n = GetInQLen(kPort)) < 72 && Timer() < end) usleep(1000);
+    for (const double end = Timer() + 2.0; (n = GetInQLen(kPort)) < 72 && Timer() < end;) usleep(1000);
     EXPECT_EQ(n, 72);
     // With no time to wait, a read still takes what the kernel holds.
-    ASSERT_EQ(SetComTime(kPort, 0.0), 0);
     char buf[72];
-    EXPECT_EQ(ComRd(kPort, buf, 30), 30);
-    EXPECT_EQ(std::string(buf + 18, 4), "aabb");
-    EXPECT_EQ(FlushInQ(kPort), 0);
-    EXPECT_EQ(std::pair(GetInQLen(kPort), ComRd(kPort, buf, 72)), std::pair(0, 0));
+    expectCalls({TEST_CALL(SetComTime(kPort, 0.0), 0), TEST_CALL(ComRd(kPort, buf, 30), 30), TEST_CALL(std::string(buf + 18, 4) == "aabb", 1),
+                 TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(GetInQLen(kPort), 0), TEST_CALL(ComRd(kPort, buf, 72), 0)});
     // A write is on the line, whole, when it returns.
-    std::string out;
-    for (int i = 0; i < 36; ++i) out.push_back(static_cast<char>(i * 7));
-    EXPECT_EQ(ComWrt(kPort, out.data(), 36), 36);
-    EXPECT_EQ(pty.receive(36, 1000), out);
+    const std::string out = std::string("\0\7\xff", 3) + frame('w');
+    EXPECT_EQ(ComWrt(kPort, out.data(), 39), 39);
+    EXPECT_EQ(pty.receive(39, 1000), out);
 }
 
 // A far end that closes floods a port left open with errors; the port is
@@ -262,10 +252,7 @@ TEST_F(SerialTest, DeviceVanishingDuringAReadEndsTheRead) {
     // Longer than the suite's time limit: a read that sat it out would fail.
     ASSERT_EQ(SetComTime(kPort, 1000.0), 0);
     pty.closeSlave();
-    std::thread pull([this] {
-        usleep(50 * 1000);
-        pty.closeMaster();
-    });
+    std::thread pull([this] { usleep(50 * 1000), pty.closeMaster(); });
     char buf[36];
     const int got = ComRd(kPort, buf, 36);
     pull.join();
