@@ -78,7 +78,8 @@ TEST_F(GraphTest, PlotsAreKeptAndDrawnWithTheirStylesInOrder) {
     adc[5] = 65535;
     const double xBack[] = {0, 10, 5, 20}, yBack[] = {1, 2, 3, 4};
     ASSERT_GT(PlotXY(panel, GRAPHVideoMaster, x.data(), adc.data(), 128, VAL_FAT_LINE, VAL_SIMPLE_DOT, VAL_SOLID, 1, VAL_RED), 0);
-    ASSERT_GT(PlotXY(panel, GRAPHVideoMaster, x.data(), thd.data(), 128, VAL_THIN_LINE, VAL_EMPTY_SQUARE, VAL_DASH, 3, VAL_DK_GREEN), 0);
+    ASSERT_GT(PlotXY(panel, GRAPHVideoMaster, x.data(), thd.data(), 128, VAL_THIN_LINE, VAL_EMPTY_SQUARE, VAL_DASH, 3,
+                     VAL_DK_GREEN), 0);
     ASSERT_GT(plotLine(xBack, yBack, 4), 0);
     // Corners in either order make the same rectangle.
     ASSERT_GT(PlotRectangle(panel, GRAPHVideoMaster, 1040, 0.25, 1000, 1.0, VAL_BLUE, VAL_LT_GRAY), 0);
@@ -109,7 +110,8 @@ TEST_F(GraphTest, PlotsAreDeletedAndCursorsStay) {
     const int p = panel, G = GRAPHVideoMaster, B = GRAPHBarMaster, now = VAL_IMMEDIATE_DRAW;
     expectCalls({TEST_CALL(DeleteGraphPlot(p, G, h[0], now), 0), TEST_CALL(DeleteGraphPlot(p, G, h[0], now), UIEBadValue),
                  TEST_CALL(!graph().plot(h[0]) && graph().plot(h[1]) && graph().plots.size() == 2, true),
-                 TEST_CALL(DeleteGraphPlot(p, G, VAL_ALL_PLOTS, now), 0), TEST_CALL(graph().plots.size() + drawn(video).size(), 0),
+                 TEST_CALL(DeleteGraphPlot(p, G, VAL_ALL_PLOTS, now), 0),
+                 TEST_CALL(graph().plots.size() + drawn(video).size(), 0),
                  TEST_CALL(video->itemCount(), 2)});  // only the cursor lines
     const int fresh = plotLine(x.data(), y.data(), 10);
     for (int old : h) EXPECT_NE(fresh, old);
@@ -248,21 +250,27 @@ TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
     const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL;
     ASSERT_EQ(SetAxisScalingMode(p, G, LEFT, MAN, 0, 256), 0);
     expectCalls({
-        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel), TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
+        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel),
+        TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
         TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), UIEBadPanel),
         // Not a graph, or the other kind of chart.
         TEST_CALL(PlotXY(p, S, x, y, 2, 0, 0, 0, 1, 0), UIEBadCtrl), TEST_CALL(PlotStripChart(p, G, v, 1, 0, 0), UIEBadCtrl),
         TEST_CALL(SetAxisScalingMode(p, BTNVideo, LEFT, MAN, 0, 1), UIEBadCtrl),
         // Counts, arrays, styles, starts and skips.
-        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), UIEBadValue), TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), UIEBadValue), TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), UIEBadValue), TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), UIEBadValue),
         TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 0, 0, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, -7, 0, 0), UIEBadValue),
         TEST_CALL(PlotStripChart(p, S, v, 7, -1, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, 7, 0, -1), UIEBadValue),
         TEST_CALL(PlotStripChart(p, S, nullptr, 7, 0, 0), UIEBadValue), TEST_CALL(DeleteGraphPlot(p, G, 0, 0), UIEBadValue),
         // Empty or reversed ranges, unknown axes or modes; a strip chart has only its value axis.
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), UIEBadValue), TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 9, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), UIEBadValue), TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 9, 1), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), UIEBadValue),
         TEST_CALL(SetAxisScalingMode(p, S, VAL_BOTTOM_XAXIS, MAN, 0, 10), UIEBadValue),
         TEST_CALL(SetAxisScalingMode(p, S, LEFT, MAN, 10, 0), UIEBadValue),
         // Cursors are numbered 1 and 2, traces 1 to the count.

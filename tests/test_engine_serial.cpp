@@ -87,24 +87,11 @@ protected:
     Notifications note;
 };
 
-TEST(SerialPortTable, NumbersWithoutDeviceAndOverrides) {
-    EXPECT_EQ(ComPortDescription(4711), "COM4711  (none)");
-    SetComPortPath(4711, "/dev/pts/99");
-    RefreshComPorts();  // re-reading the system's ports keeps the overrides
-    EXPECT_EQ(std::pair(ComPortDescription(4711), ComPortDevice(4711)),
-              std::pair(std::string("COM4711  pts/99"), std::string("/dev/pts/99")));
-    SetComPortPath(4711, "");
-    EXPECT_EQ(ComPortDevice(4711), "");
-    // The system's own ports are numbered from 1 without gaps.
-    int n = 1;
-    for (; !ComPortDevice(n).empty(); ++n) EXPECT_EQ(ComPortDescription(n).rfind("COM" + std::to_string(n) + "  ", 0), 0u);
-    EXPECT_EQ(ComPortDescription(n), "COM" + std::to_string(n) + "  (none)");
-}
-
 // Bad arguments, busy devices, files that are no terminal and ports not
 // open all fail; closing releases the device at once, so the drop-down
-// closes and reopens in one go.
-TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFail) {
+// closes and reopens in one go. Port numbers without a device are listed
+// as such, and overrides survive re-reading the system's ports.
+TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
     char notATty[] = "/tmp/kvor-notatty-XXXXXX";
     ::close(mkstemp(notATty));
     const char* tty = pty.path().c_str();
@@ -134,6 +121,17 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFail) {
     std::remove(notATty);
     SetComPortPath(kOther, pty.path());
     EXPECT_EQ(OpenComConfig(kOther, "", 9600, 2, 7, 2, 512, 512), 0) << "even parity, 7 bits, 2 stop bits";
+    EXPECT_EQ(ComPortDescription(4711), "COM4711  (none)");
+    SetComPortPath(4711, "/dev/pts/99");
+    RefreshComPorts();  // re-reading the system's ports keeps the overrides
+    EXPECT_EQ(std::pair(ComPortDescription(4711), ComPortDevice(4711)),
+              std::pair(std::string("COM4711  pts/99"), std::string("/dev/pts/99")));
+    SetComPortPath(4711, "");
+    EXPECT_EQ(ComPortDevice(4711), "");
+    // The system's own ports are numbered from 1 without gaps.
+    int n = 1;
+    for (; !ComPortDevice(n).empty(); ++n) EXPECT_EQ(ComPortDescription(n).rfind("COM" + std::to_string(n) + "  ", 0), 0u);
+    EXPECT_EQ(ComPortDescription(n), "COM" + std::to_string(n) + "  (none)");
 }
 
 // Bytes come in pieces (one readyRead each) or in a burst with extra bytes:
@@ -172,8 +170,10 @@ TEST_F(SerialTest, ReopeningInstallingWithoutAFunctionOrClosingEndsTheNotificati
     ASSERT_TRUE(pty.send(frame('a')));
     settle(36);
     expectCalls({TEST_CALL(note.calls, 0),  // a reopened port carries no notification over
-                 TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0),
-                 TEST_CALL(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0), TEST_CALL(pty.send(std::string(128, 'k')), 1)});
+                 TEST_CALL(FlushInQ(kPort), 0),
+                 TEST_CALL(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0),
+                 TEST_CALL(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0),
+                 TEST_CALL(pty.send(std::string(128, 'k')), 1)});
     settle(128);
     char buf[128];
     expectCalls({TEST_CALL(note.calls, 0),  // installed without a function
@@ -219,7 +219,8 @@ TEST_F(SerialTest, QueueLengthReadsFlushesAndWritesNeedNoEventLoop) {
     EXPECT_EQ(n, 72);
     // With no time to wait, a read still takes what the kernel holds.
     char buf[72];
-    expectCalls({TEST_CALL(SetComTime(kPort, 0.0), 0), TEST_CALL(ComRd(kPort, buf, 30), 30), TEST_CALL(std::string(buf + 18, 4) == "aabb", 1),
+    expectCalls({TEST_CALL(SetComTime(kPort, 0.0), 0), TEST_CALL(ComRd(kPort, buf, 30), 30),
+                 TEST_CALL(std::string(buf + 18, 4) == "aabb", 1),
                  TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(GetInQLen(kPort), 0), TEST_CALL(ComRd(kPort, buf, 72), 0)});
     // A write is on the line, whole, when it returns.
     const std::string out = std::string("\0\7\xff", 3) + frame('w');

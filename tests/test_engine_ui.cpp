@@ -20,6 +20,8 @@
 #include "engine/internal.h"
 #include "engine/testing.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 struct Event {
@@ -142,15 +144,19 @@ TEST_F(EngineUi, BadHandlesKindsAndArgumentsFail) {
         TEST_CALL(SetCtrlVal(M, NUMPvalA, 1), BC), TEST_CALL(GetCtrlVal(P1, NUMAval, &d), BC),
         TEST_CALL(SetCtrlAttribute(M, 99999, ATTR_DIMMED, 1), BC), TEST_CALL(ResetTextBox(M, NUMAval, "x"), BC),
         TEST_CALL(GetCtrlBoundingRect(9999, NUMAval, &v, &v, &v, &v), BP),
-        TEST_CALL(ReplaceTextBoxLine(9999, TEXTSensorInfo, 0, "x"), BP), TEST_CALL(ReplaceTextBoxLine(calib, TEXTSensorInfo, -1, "x"), BV),
+        TEST_CALL(ReplaceTextBoxLine(9999, TEXTSensorInfo, 0, "x"), BP),
+        TEST_CALL(ReplaceTextBoxLine(calib, TEXTSensorInfo, -1, "x"), BV),
         // Values of the wrong type.
         TEST_CALL(SetCtrlVal(M, NUMAval, "12"), BV), TEST_CALL(GetCtrlVal(M, NUMAval, &s), BV),
         TEST_CALL(GetCtrlVal(M, TEXTStatus, &v), BV), TEST_CALL(SetCtrlVal(M, GRAPHVideoMaster, 1), BV),
         // Rings: DROPpmodeA has three items.
-        TEST_CALL(SetCtrlAttribute(P1, DROPpmodeA, ATTR_CTRL_INDEX, 3), BV), TEST_CALL(ReplaceListItem(P1, DROPpmodeA, 3, "x", 1), BV),
+        TEST_CALL(SetCtrlAttribute(P1, DROPpmodeA, ATTR_CTRL_INDEX, 3), BV),
+        TEST_CALL(ReplaceListItem(P1, DROPpmodeA, 3, "x", 1), BV),
         // Attributes a kind lacks, and read-only ones.
-        TEST_CALL(SetCtrlAttribute(M, NUMAval, ATTR_NUM_TRACES, 7), BA), TEST_CALL(SetCtrlAttribute(M, BTNRun, ATTR_PRECISION, 3), BA),
-        TEST_CALL(SetCtrlAttribute(P1, DROPpmodeA, ATTR_NUM_ITEMS, 3), BA), TEST_CALL(GetCtrlAttribute(M, BTNRun, ATTR_TEXT_LINES, &v), BA),
+        TEST_CALL(SetCtrlAttribute(M, NUMAval, ATTR_NUM_TRACES, 7), BA),
+        TEST_CALL(SetCtrlAttribute(M, BTNRun, ATTR_PRECISION, 3), BA),
+        TEST_CALL(SetCtrlAttribute(P1, DROPpmodeA, ATTR_NUM_ITEMS, 3), BA),
+        TEST_CALL(GetCtrlAttribute(M, BTNRun, ATTR_TEXT_LINES, &v), BA),
         TEST_CALL(NewCtrl(M, 99, "", 0, 0), BV), TEST_CALL(NewCtrl(9999, CTRL_TEXT_MSG, "", 0, 0), BP),
         // The build copies zu.bmp next to the test binaries.
         TEST_CALL(DisplayImageFile(M, PICTLogo, "zu.bmp"), 0), TEST_CALL(DisplayImageFile(M, BTNRun, "zu.bmp"), BC),
@@ -188,7 +194,8 @@ TEST_F(EngineUi, ChildPanelsSitInTheirParentAndTopLevelOnesAreWindows) {
     EXPECT_EQ(w->windowTitle(), QString::fromUtf8("Rec \xC2\xB5"));
     // Each load is a new panel with its own controls.
     const int extra = LoadPanel(0, kFile, MAINPANEL);
-    expectCalls({TEST_CALL(SetCtrlVal(extra, NUMAval, 7), 0), TEST_CALL(val(main, NUMAval), 0), TEST_CALL(DiscardPanel(extra), 0)});
+    expectCalls({TEST_CALL(SetCtrlVal(extra, NUMAval, 7), 0), TEST_CALL(val(main, NUMAval), 0),
+                 TEST_CALL(DiscardPanel(extra), 0)});
 
     expectCalls({TEST_CALL(SetActivePanel(main), 0), TEST_CALL(SetActiveCtrl(main, BTNStop), 0)});
     EXPECT_EQ(std::pair(GetActivePanel(), GetActiveCtrl(main)), std::pair(main, +BTNStop));
@@ -242,7 +249,7 @@ TEST_F(EngineUi, ValuesAreKeptCoercedAndReadBackPerKind) {
     ASSERT_EQ(SetCtrlVal(calib, NUMScaleA, 1.2345f), 0);
     EXPECT_EQ(val<float>(calib, NUMScaleA), 1.2345f);
     ASSERT_EQ(SetCtrlAttribute(calib, NUMScaleB, ATTR_PRECISION, 2), 0);
-    EXPECT_EQ(std::pair(TestCtrlText(calib, NUMScaleB), val<double>(calib, NUMScaleB)), std::pair(std::string("1.23"), 1.234375));
+    EXPECT_EQ(std::pair(TestCtrlText(calib, NUMScaleB), val<double>(calib, NUMScaleB)), std::pair("1.23"s, 1.234375));
     ASSERT_EQ(SetCtrlAttribute(para1, NUMPvalA, ATTR_MAX_VALUE, 5.0), 0);
     EXPECT_EQ(std::pair(val(para1, NUMPvalA), attr<double>(para1, NUMPvalA, ATTR_MAX_VALUE)), std::pair(5, 5.0));
     const int P1 = para1, T = TEXTSensorInfo;
@@ -254,7 +261,8 @@ TEST_F(EngineUi, ValuesAreKeptCoercedAndReadBackPerKind) {
         TEST_CALL(SetCtrlVal(P1, DROPpmodeA, 5), 0), TEST_CALL(SetCtrlVal(P1, DROPpmodeA, 2), UIEBadValue),
         TEST_CALL(val(P1, DROPpmodeA), 5), TEST_CALL(attr(P1, DROPpmodeA, ATTR_CTRL_INDEX), 2),
         TEST_CALL(attr(P1, DROPpmodeA, ATTR_NUM_ITEMS), 3), TEST_CALL(SetCtrlAttribute(P1, DROPpmodeA, ATTR_CTRL_INDEX, 1), 0),
-        TEST_CALL(val(P1, DROPpmodeA), 1), TEST_CALL(ReplaceListItem(P1, DROPpmodeA, 1, "slow", 7), 0), TEST_CALL(val(P1, DROPpmodeA), 7),
+        TEST_CALL(val(P1, DROPpmodeA), 1), TEST_CALL(ReplaceListItem(P1, DROPpmodeA, 1, "slow", 7), 0),
+        TEST_CALL(val(P1, DROPpmodeA), 7),
         // Text boxes: a line past the last extends the box with empty lines; a value replaces the whole text.
         TEST_CALL(ResetTextBox(calib, T, "one\ntwo"), 0), TEST_CALL(ReplaceTextBoxLine(calib, T, 4, "five"), 0),
         TEST_CALL(ReplaceTextBoxLine(calib, T, 1, "TWO"), 0), TEST_CALL(attr(calib, T, ATTR_TEXT_LINES), 5),
@@ -263,7 +271,9 @@ TEST_F(EngineUi, ValuesAreKeptCoercedAndReadBackPerKind) {
     expectCalls({TEST_CALL(SetCtrlVal(calib, T, ""), 0), TEST_CALL(attr(calib, T, ATTR_TEXT_LINES), 0)});
 }
 
-TEST_F(EngineUi, SettersOnlyRecordAndTheWidgetsCatchUpOnce) {
+// What the program sets fires no events; setters only record, and the
+// widgets catch up once.
+TEST_F(EngineUi, SettersFireNothingOnlyRecordAndTheWidgetsCatchUpOnce) {
     TestFlushRepaints();
     const long long before = TestPushCount();
     // A thousand frames' worth of values on two indicators are read back at
@@ -275,7 +285,7 @@ TEST_F(EngineUi, SettersOnlyRecordAndTheWidgetsCatchUpOnce) {
     EXPECT_EQ(std::tuple(val(main, NUMAval), attr(main, NUMMvalue, ATTR_TEXT_BGCOLOR), TestPushCount()),
               std::tuple(999, VAL_RED, before));
     TestFlushRepaints();
-    EXPECT_EQ(std::pair(TestPushCount(), TestCtrlText(main, NUMAval)), std::pair(before + 2, std::string("999")));
+    EXPECT_EQ(std::pair(TestPushCount(), TestCtrlText(main, NUMAval)), std::pair(before + 2, "999"s));
     EXPECT_EQ(shownColor(main, NUMMvalue, QPalette::Base), QColor(Qt::red));
     // Setting what is already there changes nothing and pushes nothing.
     ASSERT_EQ(SetCtrlVal(main, NUMAval, 999) | SetCtrlAttribute(main, NUMMvalue, ATTR_TEXT_BGCOLOR, VAL_RED) |
@@ -286,6 +296,17 @@ TEST_F(EngineUi, SettersOnlyRecordAndTheWidgetsCatchUpOnce) {
     ASSERT_EQ(SetCtrlVal(main, NUMAval, 5), 0);
     EXPECT_TRUE(TestWaitFor([&] { return TestPushCount() == before + 3; }, 2000));
     EXPECT_EQ(TestCtrlText(main, NUMAval), "5");
+    // None of it, nor any other setter, fires an event, while the widgets do show it.
+    expectCalls({TEST_CALL(SetCtrlVal(main, SWITCHDataView, 1), 0), TEST_CALL(SetCtrlVal(para1, NUMTeachA, 99), 0),
+                 TEST_CALL(SetCtrlVal(para1, SLIDEVideoTHD_A, 17), 0),
+                 TEST_CALL(SetCtrlAttribute(para1, DROPpmodeA, ATTR_CTRL_INDEX, 2), 0),
+                 TEST_CALL(SetCtrlAttribute(para1, NUMTeachA, ATTR_MAX_VALUE, 50.0), 0),
+                 TEST_CALL(SetCtrlAttribute(para1, SLIDEVideoTHD_A, ATTR_MAX_VALUE, 10), 0),
+                 TEST_CALL(HidePanel(para1), 0), TEST_CALL(DisplayPanel(para1), 0)});
+    TestFlushRepaints();
+    TestRunEvents(50);
+    EXPECT_TRUE(g_events.empty());
+    EXPECT_EQ(std::pair(TestCtrlText(para1, NUMTeachA), TestCtrlText(para1, DROPpmodeA)), std::pair("50"s, "fast"s));
 }
 
 TEST_F(EngineUi, AttributesTextsAndGeometryReachTheWidgets) {
@@ -299,7 +320,8 @@ TEST_F(EngineUi, AttributesTextsAndGeometryReachTheWidgets) {
     ASSERT_EQ(GetCtrlBoundingRect(main, NUMAval, &r[0], &r[1], &r[2], &r[3]), 0);
     EXPECT_EQ(r, (std::array{180, 100, 44, 120}));
     EXPECT_EQ(attr(main, NUMAval, ATTR_TOP), 200);
-    expectCalls({TEST_CALL(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 1), 0), TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_VISIBLE, 0), 0),
+    expectCalls({TEST_CALL(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 1), 0),
+                 TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_VISIBLE, 0), 0),
                  TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_TEXT_BGCOLOR, VAL_RED), 0),
                  TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_TEXT_COLOR, VAL_WHITE), 0),
                  TEST_CALL(SetCtrlAttribute(main, DECOTitle, ATTR_FRAME_COLOR, 0x0080FF), 0),
@@ -319,7 +341,7 @@ TEST_F(EngineUi, AttributesTextsAndGeometryReachTheWidgets) {
     // (UTF-8 there) reads back as Latin-1.
     const char micro[] = "SETPOINT-VALUE [\xB5m]: ";
     ASSERT_EQ(SetCtrlVal(main, TEXTStatus, micro), 0);
-    EXPECT_EQ(std::pair(val<std::string>(main, TEXTStatus), TestCtrlText(main, TEXTStatus)), std::pair(std::string(micro), std::string(micro)));
+    EXPECT_EQ(std::pair(val<std::string>(main, TEXTStatus), TestCtrlText(main, TEXTStatus)), std::pair(micro + ""s, micro + ""s));
     EXPECT_TRUE(qobject_cast<QLineEdit*>(engine::controlWidget(main, TEXTStatus))->text().contains(QChar(0x00B5)));
     EXPECT_EQ(attr<std::string>(main, NUMMeasMM, ATTR_LABEL_TEXT), "Measured [\xB5m]");
     ASSERT_EQ(SetCtrlAttribute(main, BTNRun, ATTR_LABEL_TEXT, "\xB5RUN"), 0);
@@ -333,7 +355,8 @@ TEST_F(EngineUi, TextMessagesCreatedAtRunTime) {
     ASSERT_GT(id, 0);
     expectCalls({TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_FONT, VAL_APP_META_FONT), 0),
                  TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_BGCOLOR, 0x0080FF), 0),
-                 TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_POINT_SIZE, 18), 0), TEST_CALL(SetCtrlVal(main, id, "K-VOR-QX-MS-Scope"), 0)});
+                 TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_POINT_SIZE, 18), 0),
+                 TEST_CALL(SetCtrlVal(main, id, "K-VOR-QX-MS-Scope"), 0)});
     EXPECT_EQ(std::tuple(attr(main, id, ATTR_LEFT), attr(main, id, ATTR_TOP), attr(main, id, ATTR_TEXT_POINT_SIZE)),
               std::tuple(15, 24, 18));
     // Sized to the text; sizes count pixels, so the title strip's 18 leaves
@@ -393,7 +416,8 @@ TEST_F(EngineUi, EachKindOfActionDeliversItsEventsInOrder) {
              QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
              return set;
          }, {L, V, C}, 1},
-        {"dimmed button", main, BTNRun, dimmed([](int p, int c) { return TestClick(p, c) | TestRightClick(p, c); }), {}, std::nullopt},
+        {"dimmed button", main, BTNRun, dimmed([](int p, int c) { return TestClick(p, c) | TestRightClick(p, c); }), {},
+         std::nullopt},
         {"dimmed numeric", para1, NUMTeachA, dimmed(arrow(true)), {}, std::nullopt},
         // NUMTriggThresholdA: 10, increment 5, range 0..255.
         {"arrow up", para1, NUMTriggThresholdA, arrow(true), {L, V, C}, 15},
@@ -442,20 +466,7 @@ TEST_F(EngineUi, EachKindOfActionDeliversItsEventsInOrder) {
     popup = 0;
     EXPECT_TRUE(qobject_cast<QAbstractButton*>(engine::controlWidget(main, SWITCHDataView))->isChecked());
     EXPECT_EQ(std::tuple(val(main, SWITCHDataView), val(main, RBTEeprom), TestPanelDisplayed(main)), std::tuple(1, 1, true));
-    EXPECT_EQ(std::pair(TestCtrlText(para1, NUMTeachA), TestCtrlText(para1, NUMTriggThresholdA)), std::pair(std::string("77"), std::string("255")));
-}
-
-TEST_F(EngineUi, CodeFiresNothing) {
-    expectCalls({TEST_CALL(SetCtrlVal(main, SWITCHDataView, 1), 0), TEST_CALL(SetCtrlVal(para1, NUMTeachA, 99), 0),
-                 TEST_CALL(SetCtrlVal(para1, SLIDEVideoTHD_A, 17), 0), TEST_CALL(SetCtrlAttribute(para1, DROPpmodeA, ATTR_CTRL_INDEX, 2), 0),
-                 TEST_CALL(SetCtrlAttribute(para1, NUMTeachA, ATTR_MAX_VALUE, 50.0), 0),
-                 TEST_CALL(SetCtrlAttribute(para1, SLIDEVideoTHD_A, ATTR_MAX_VALUE, 10), 0),
-                 TEST_CALL(HidePanel(para1), 0), TEST_CALL(DisplayPanel(para1), 0)});
-    TestFlushRepaints();
-    TestRunEvents(50);
-    EXPECT_TRUE(g_events.empty());
-    // ... while the widgets do show it.
-    EXPECT_EQ(std::pair(TestCtrlText(para1, NUMTeachA), TestCtrlText(para1, DROPpmodeA)), std::pair(std::string("50"), std::string("fast")));
+    EXPECT_EQ(std::pair(TestCtrlText(para1, NUMTeachA), TestCtrlText(para1, NUMTriggThresholdA)), std::pair("77"s, "255"s));
 }
 
 }  // namespace
