@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -22,8 +21,7 @@
 using namespace engine;
 
 void TestRunEvents(int ms) {
-    const double end = Timer() + ms / 1000.0;
-    while (Timer() < end) ProcessSystemEvents();
+    for (const double end = Timer() + ms / 1000.0; Timer() < end;) ProcessSystemEvents();
 }
 
 namespace {
@@ -35,42 +33,28 @@ QWidget* userTarget(int panel, int ctrl) {
     return s ? s->widget.data() : nullptr;
 }
 
-// The innermost widget under a point of `w` (where a real click lands).
-QWidget* hitAt(QWidget* w, QPoint& pos) {
-    QWidget* inner = w->childAt(pos);
-    if (!inner) return w;
-    pos = inner->mapFrom(w, pos);
-    return inner;
-}
+int badHandle(int panel) { return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel; }
 
-int clickAt(QWidget* w, Qt::MouseButton button, QPoint pos, bool press, bool release) {
-    QWidget* target = hitAt(w, pos);
-    if (press) QTest::mousePress(target, button, Qt::NoModifier, pos);
-    if (release) QTest::mouseRelease(target, button, Qt::NoModifier, pos);
+// Presses and/or releases at the centre, on the innermost widget there
+// (where a real click lands).
+int mouseOn(int panel, int ctrl, Qt::MouseButton button, bool press, bool release) {
+    QWidget* w = userTarget(panel, ctrl);
+    if (!w) return badHandle(panel);
+    QPoint pos = w->rect().center();
+    if (QWidget* inner = w->childAt(pos)) pos = inner->mapFrom(w, pos), w = inner;
+    if (press) QTest::mousePress(w, button, Qt::NoModifier, pos);
+    if (release) QTest::mouseRelease(w, button, Qt::NoModifier, pos);
     return 0;
 }
 
-int mouseOn(int panel, int ctrl, Qt::MouseButton button, bool press, bool release) {
-    QWidget* w = userTarget(panel, ctrl);
-    if (!w) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
-    return clickAt(w, button, w->rect().center(), press, release);
-}
-
+// Counts the paint events of a control's widget and its inner widgets; a
+// child of the widget, so it goes with it.
 class PaintCounter : public QObject {
 public:
     using QObject::QObject;
-    QHash<const QObject*, const QObject*> owner;  // inner widget -> control widget
-    QHash<const QObject*, long long> counts;
-    bool eventFilter(QObject* obj, QEvent* ev) override {
-        if (ev->type() == QEvent::Paint) ++counts[owner.value(obj, obj)];
-        return false;
-    }
+    long long count = 0;
+    bool eventFilter(QObject*, QEvent* ev) override { return count += ev->type() == QEvent::Paint, false; }
 };
-
-PaintCounter* paintCounter() {
-    static PaintCounter* p = new PaintCounter(QCoreApplication::instance());
-    return p;
-}
 
 // QSlider's own style option is protected; this fills the same fields so
 // the style says where the handle is drawn.
@@ -82,20 +66,14 @@ QStyleOptionSlider sliderOption(const QSlider* sl) {
     opt.maximum = sl->maximum();
     opt.minimum = sl->minimum();
     opt.tickPosition = sl->tickPosition();
-    opt.tickInterval = sl->tickInterval();
-    opt.upsideDown = sl->orientation() == Qt::Horizontal
-                         ? (sl->invertedAppearance() != (opt.direction == Qt::RightToLeft))
-                         : !sl->invertedAppearance();
+    opt.upsideDown = (sl->orientation() == Qt::Horizontal) == sl->invertedAppearance();
     opt.direction = Qt::LeftToRight;
     opt.sliderPosition = sl->sliderPosition();
-    opt.sliderValue = sl->value();
-    opt.singleStep = sl->singleStep();
-    opt.pageStep = sl->pageStep();
     if (sl->orientation() == Qt::Horizontal) opt.state |= QStyle::State_Horizontal;
     return opt;
 }
 
-QString shownText(QWidget* w) {
+QString shownText(QWidget* w) {  // "" for none
     if (auto* n = qobject_cast<CviNumeric*>(w)) return n->text();
     if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
     if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
@@ -114,16 +92,12 @@ int TestRightClick(int panel, int ctrl) { return mouseOn(panel, ctrl, Qt::RightB
 
 static int typeInto(int panel, int ctrl, const std::string& text, bool leave) {
     auto* n = qobject_cast<CviNumeric*>(userTarget(panel, ctrl));
-    if (!n) return ctrlState(panel, ctrl) ? UIEBadCtrl : (panelWidget(panel) ? UIEBadCtrl : UIEBadPanel);
+    if (!n) return badHandle(panel);
     if (!n->isEnabled() || n->isReadOnly()) return 0;
     n->editor()->selectAll();
     QTest::keyClicks(n, QString::fromLatin1(text.c_str()));
-    if (leave) {
-        QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(n, &out);
-    } else {
-        QTest::keyClick(n, Qt::Key_Return);
-    }
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);  // the focus moving away
+    leave ? (void)QApplication::sendEvent(n, &out) : QTest::keyClick(n, Qt::Key_Return);
     return 0;
 }
 
@@ -132,23 +106,20 @@ int TestTypeAndLeave(int panel, int ctrl, const std::string& text) { return type
 
 int TestArrowStep(int panel, int ctrl, bool up) {
     auto* n = qobject_cast<CviNumeric*>(userTarget(panel, ctrl));
-    if (!n) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
-    const QPoint at = n->arrowRect(up).center();
-    QTest::mousePress(n, Qt::LeftButton, Qt::NoModifier, at);
-    QTest::mouseRelease(n, Qt::LeftButton, Qt::NoModifier, at);
+    if (!n) return badHandle(panel);
+    QTest::mouseClick(n, Qt::LeftButton, Qt::NoModifier, n->arrowRect(up).center());
     return 0;
 }
 
 int TestChooseItem(int panel, int ctrl, int index) {
     auto* c = qobject_cast<QComboBox*>(userTarget(panel, ctrl));
-    if (!c) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
+    if (!c) return badHandle(panel);
     if (index < 0 || index >= c->count()) return UIEBadValue;
     if (!c->isEnabled()) return 0;
     c->showPopup();
     QAbstractItemView* view = c->view();
-    const QModelIndex item = view->model()->index(index, c->modelColumn(), view->rootIndex());
     // The highlighted item of the open list, taken with Enter.
-    view->setCurrentIndex(item);
+    view->setCurrentIndex(view->model()->index(index, c->modelColumn(), view->rootIndex()));
     QTest::keyClick(view, Qt::Key_Return);
     if (view->isVisible()) c->hidePopup();
     return 0;
@@ -156,7 +127,7 @@ int TestChooseItem(int panel, int ctrl, int index) {
 
 int TestDragSlide(int panel, int ctrl, const std::vector<int>& values) {
     auto* sl = qobject_cast<QSlider*>(userTarget(panel, ctrl));
-    if (!sl) return panelWidget(panel) ? UIEBadCtrl : UIEBadPanel;
+    if (!sl) return badHandle(panel);
     if (!sl->isEnabled()) return 0;
     const QStyleOptionSlider opt = sliderOption(sl);
     const QPoint handle =
@@ -191,23 +162,15 @@ std::vector<std::string> TestTextBoxLines(int panel, int ctrl) {
     std::vector<std::string> out;
     auto* e = qobject_cast<QPlainTextEdit*>(userTarget(panel, ctrl));
     if (!e) return out;
-    const QString text = e->toPlainText();
-    if (text.isEmpty()) return out;
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (lines.size() > 1 && lines.last().isEmpty()) lines.removeLast();
+    QStringList lines = e->toPlainText().split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     for (const QString& l : lines) out.push_back(toProgram(l).toStdString());
     return out;
 }
 
-bool TestPanelDisplayed(int panel) {
-    QWidget* w = panelWidget(panel);
-    return w && !w->isHidden();
-}
+bool TestPanelDisplayed(int panel) { return panelWidget(panel) && !panelWidget(panel)->isHidden(); }
 
-std::string TestCtrlText(int panel, int ctrl) {
-    QWidget* w = userTarget(panel, ctrl);
-    return w ? toProgram(shownText(w)).toStdString() : std::string();
-}
+std::string TestCtrlText(int panel, int ctrl) { return toProgram(shownText(userTarget(panel, ctrl))).toStdString(); }
 
 void TestFlushRepaints() { flushAll(); }
 
@@ -215,21 +178,14 @@ long long TestPaintCount(int panel, int ctrl) {
     CtrlState* s = ctrlState(panel, ctrl);
     if (!s) return -1;
     QWidget* w = s->widget.data();
-    PaintCounter* pc = paintCounter();
-    if (!pc->owner.contains(w)) {
-        QList<QWidget*> all = w->findChildren<QWidget*>();
-        all.append(w);
-        for (QWidget* c : all) {
-            pc->owner.insert(c, w);
-            c->installEventFilter(pc);
-            // A later widget at the same address starts afresh.
-            QObject::connect(c, &QObject::destroyed, pc, [pc](QObject* o) {
-                pc->owner.remove(o);
-                pc->counts.remove(o);
-            });
-        }
+    auto* pc = static_cast<PaintCounter*>(w->findChild<QObject*>("testPaintCounter", Qt::FindDirectChildrenOnly));
+    if (!pc) {
+        pc = new PaintCounter(w);
+        pc->setObjectName("testPaintCounter");
+        for (QWidget* c : w->findChildren<QWidget*>()) c->installEventFilter(pc);
+        w->installEventFilter(pc);
     }
-    return pc->counts.value(w, 0);
+    return pc->count;
 }
 
 long long TestPushCount() { return pushCount(); }

@@ -10,27 +10,24 @@
 #include "engine/testing_graph.h"
 #include "engine/testing_io.h"
 
-// Runs events for `ms` milliseconds of wall time (a test waiting for the
-// simulated pair or a notification).
+// Runs events for `ms` milliseconds of wall time.
 void TestRunEvents(int ms);
 // Runs events until pred() holds or `ms` pass; returns pred().
 template <class Pred>
 bool TestWaitFor(Pred pred, int ms) {
-    const double end = Timer() + ms / 1000.0;
-    while (!pred()) {
+    for (const double end = Timer() + ms / 1000.0; !pred(); ProcessSystemEvents())
         if (Timer() > end) return pred();
-        ProcessSystemEvents();
-    }
     return true;
 }
 
-// ---------------------------------------------------------------------------
-// Acting as the user. Each pushes pending state to the widgets first (the
+// A row of a table of calls, which run in the order written.
+struct TestCall { const char* call; int result, expected; };
+#define TEST_CALL(call, expected) TestCall{#call, static_cast<int>(call), (expected)}
+
+// Acting as the user: each pushes pending state to the widgets first (the
 // user sees what the program set), then sends real mouse and key events to
 // the widget under the pointer. 0 on success, negative when the control is
-// unknown or of the wrong kind. A dimmed control ignores the user, as on
-// screen.
-// ---------------------------------------------------------------------------
+// unknown or of the wrong kind; a dimmed control ignores the user.
 int TestPress(int panel, int ctrl);         // left button down (command/toggle)
 int TestRelease(int panel, int ctrl);       // left button up
 int TestClick(int panel, int ctrl);         // press and release: a left click on any control
@@ -47,20 +44,16 @@ int TestDragSlide(int panel, int ctrl, const std::vector<int>& values);
 // The window's close button.
 int TestClosePanel(int panel);
 
-// ---------------------------------------------------------------------------
-// Reading back
-// ---------------------------------------------------------------------------
-// A ring's items as the widget shows them: (label, value).
+// Reading back. A ring's items as the widget shows them: (label, value).
 std::vector<std::pair<std::string, int>> TestListItems(int panel, int ctrl);
 std::vector<std::string> TestTextBoxLines(int panel, int ctrl);
 bool TestPanelDisplayed(int panel);
-// What the widget shows (after TestFlushRepaints): the text as drawn
-// (Latin-1 bytes).
+// The text the widget shows, in Latin-1 bytes.
 std::string TestCtrlText(int panel, int ctrl);
 // Pushes pending state to the widgets now.
 void TestFlushRepaints();
-// Paint events the control's widget (and its inner widgets) received so
-// far, and state pushes to any widget so far.
+// Paint events the control's widget (and its inner ones) received, and
+// state pushes to any widget, so far.
 long long TestPaintCount(int panel, int ctrl);
 long long TestPushCount();
 // Renders the panel into a PNG file; false on failure.

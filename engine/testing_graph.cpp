@@ -3,12 +3,8 @@
 #include "engine/graph.h"
 #include "engine/internal.h"
 
-namespace {
 template <class W>
-W* widget(int panel, int ctrl) {
-    return qobject_cast<W*>(engine::controlWidget(panel, ctrl));
-}
-}  // namespace
+static W* widget(int panel, int ctrl) { return qobject_cast<W*>(engine::controlWidget(panel, ctrl)); }
 
 const GraphData* TestGraph(int panel, int ctrl) {
     auto* g = widget<CviGraph>(panel, ctrl);

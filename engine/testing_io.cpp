@@ -6,9 +6,4 @@ void TestQueueConfirm(int answer) { engine::popupScript().confirmAnswers.push_ba
 
 const std::vector<engine::PopupCall>& TestPopupLog() { return engine::popupScript().log; }
 
-void TestResetPopups() {
-    engine::PopupScript& s = engine::popupScript();
-    s.fileAnswers.clear();
-    s.confirmAnswers.clear();
-    s.log.clear();
-}
+void TestResetPopups() { engine::popupScript() = {}; }

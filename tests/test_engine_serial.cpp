@@ -37,16 +37,17 @@ bool g_inRead = false;
 
 void onReceive(int port, int mask, void* data) {
     Notifications& n = *g_note;
-    ++n.calls;
-    n.lastMask = mask;
-    n.lastData = data;
-    n.duringRead = n.duringRead || g_inRead;
+    ++n.calls, n.lastMask = mask, n.lastData = data, n.duringRead |= g_inRead;
     if (n.closeInside) CloseCom(port);
     if (n.closeInside || !n.readAndFlush) return;
     char buf[36];
-    const int got = ComRd(port, buf, 36);
-    if (got > 0) n.frames.append(buf, static_cast<std::size_t>(got));
+    if (const int got = ComRd(port, buf, 36); got > 0) n.frames.append(buf, static_cast<std::size_t>(got));
     FlushInQ(port);
+}
+
+// Runs calls in order, each must give its result.
+void expectCalls(std::initializer_list<TestCall> calls) {
+    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
 }
 
 int openPort(int port = kPort) { return OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096); }
@@ -62,10 +63,7 @@ protected:
         ASSERT_EQ(openPort(), 0);
     }
     void TearDown() override {
-        for (int port : {kPort, kOther}) {
-            CloseCom(port);
-            SetComPortPath(port, "");
-        }
+        for (int port : {kPort, kOther}) CloseCom(port), SetComPortPath(port, "");
         TestRunEvents(5);  // lets closed ports go
         g_note = nullptr;
     }
@@ -84,20 +82,50 @@ protected:
     void notifyOn(int count = 36, void* data = nullptr) {
         ASSERT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, count, 0x55, onReceive, data), 0);
     }
-    bool notified(int calls) {
-        return TestWaitFor([&] { return note.calls == calls; }, 2000);
-    }
+    bool notified(int calls) { return TestWaitFor([&] { return note.calls == calls; }, 2000); }
     Pty pty;
     Notifications note;
 };
 
-TEST(SerialPortTable, NumbersWithoutDeviceAndOverrides) {
-    for (int bad : {4711, 0, -3}) EXPECT_EQ(openPort(bad), kRS232InvalidPortNum) << bad;
+// Bad arguments, busy devices, files that are no terminal and ports not
+// open all fail; closing releases the device at once, so the drop-down
+// closes and reopens in one go. Port numbers without a device are listed
+// as such, and overrides survive re-reading the system's ports.
+TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
+    char notATty[] = "/tmp/kvor-notatty-XXXXXX";
+    ::close(mkstemp(notATty));
+    const char* tty = pty.path().c_str();
+    auto open = [](const char* path, long baud, int parity, int data, int stop) {
+        return OpenComConfig(kOther, path, baud, parity, data, stop, 4096, 4096);
+    };
+    char buf[36] = {};
+    constexpr int bad = kRS232InvalidParameter, closed = kRS232PortNotOpen;
+    expectCalls({
+        TEST_CALL(openPort(4711), kRS232InvalidPortNum), TEST_CALL(openPort(0), kRS232InvalidPortNum),
+        TEST_CALL(openPort(-3), kRS232InvalidPortNum), TEST_CALL(SetComTime(kPort, 1.5), 0),
+        TEST_CALL(SetComTime(kPort, -1.0), bad), TEST_CALL(SetCTSMode(kPort, 0), 0), TEST_CALL(SetCTSMode(kPort, 7), bad),
+        TEST_CALL(ComRd(kPort, buf, -1), bad), TEST_CALL(ComWrt(kPort, buf, 0), 0), TEST_CALL(ComWrt(kPort, nullptr, 5), bad),
+        TEST_CALL(ComWrt(kPort, buf, -1), bad), TEST_CALL(FlushOutQ(kPort), 0),
+        TEST_CALL(open(tty, 19200, 0, 8, 1), kRS232CannotOpenPort),  // held by the first number
+        TEST_CALL(open(notATty, 19200, 0, 8, 1), kRS232CannotOpenPort),
+        TEST_CALL(open("/nonexistent/tty", 19200, 0, 8, 1), kRS232CannotOpenPort),
+        TEST_CALL(open(tty, 0, 0, 8, 1), bad), TEST_CALL(open(tty, -19200, 0, 8, 1), bad),
+        TEST_CALL(open(tty, 19200, 5, 8, 1), bad), TEST_CALL(open(tty, 19200, -1, 8, 1), bad),
+        TEST_CALL(open(tty, 19200, 0, 9, 1), bad), TEST_CALL(open(tty, 19200, 0, 4, 1), bad),
+        TEST_CALL(open(tty, 19200, 0, 8, 3), bad), TEST_CALL(open(tty, 19200, 0, 8, 0), bad),
+        TEST_CALL(GetInQLen(kOther), closed), TEST_CALL(ComWrt(kOther, buf, 36), closed),
+        TEST_CALL(ComRd(kOther, buf, 36), closed), TEST_CALL(FlushInQ(kOther), closed),
+        TEST_CALL(InstallComCallback(kOther, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), closed),
+        TEST_CALL(CloseCom(kPort), 0), TEST_CALL(CloseCom(kPort), closed),
+    });
+    std::remove(notATty);
+    SetComPortPath(kOther, pty.path());
+    EXPECT_EQ(OpenComConfig(kOther, "", 9600, 2, 7, 2, 512, 512), 0) << "even parity, 7 bits, 2 stop bits";
     EXPECT_EQ(ComPortDescription(4711), "COM4711  (none)");
     SetComPortPath(4711, "/dev/pts/99");
-    EXPECT_EQ(ComPortDescription(4711), "COM4711  pts/99");
     RefreshComPorts();  // re-reading the system's ports keeps the overrides
-    EXPECT_EQ(ComPortDevice(4711), "/dev/pts/99");
+    EXPECT_EQ(std::pair(ComPortDescription(4711), ComPortDevice(4711)),
+              std::pair(std::string("COM4711  pts/99"), std::string("/dev/pts/99")));
     SetComPortPath(4711, "");
     EXPECT_EQ(ComPortDevice(4711), "");
     // The system's own ports are numbered from 1 without gaps.
@@ -106,81 +134,57 @@ TEST(SerialPortTable, NumbersWithoutDeviceAndOverrides) {
     EXPECT_EQ(ComPortDescription(n), "COM" + std::to_string(n) + "  (none)");
 }
 
-TEST_F(SerialTest, LineSettingsBusyDevicesAndNonTerminals) {
-    EXPECT_EQ(std::tuple(SetComTime(kPort, 1.5), SetCTSMode(kPort, 0), FlushOutQ(kPort)), std::tuple(0, 0, 0));
-    EXPECT_EQ(SetComTime(kPort, -1.0), kRS232InvalidParameter);
-    EXPECT_EQ(SetCTSMode(kPort, 7), kRS232InvalidParameter);
-    char notATty[] = "/tmp/kvor-notatty-XXXXXX";
-    ::close(mkstemp(notATty));
-    struct Row { std::string path; long baud; int parity, data, stop, result; } rows[] = {
-        {pty.path(), 19200, 0, 8, 1, kRS232CannotOpenPort},  // held by the first number
-        {notATty, 19200, 0, 8, 1, kRS232CannotOpenPort}, {"/nonexistent/tty", 19200, 0, 8, 1, kRS232CannotOpenPort},
-        {pty.path(), 0, 0, 8, 1, kRS232InvalidParameter}, {pty.path(), -19200, 0, 8, 1, kRS232InvalidParameter},
-        {pty.path(), 19200, 5, 8, 1, kRS232InvalidParameter}, {pty.path(), 19200, -1, 8, 1, kRS232InvalidParameter},
-        {pty.path(), 19200, 0, 9, 1, kRS232InvalidParameter}, {pty.path(), 19200, 0, 4, 1, kRS232InvalidParameter},
-        {pty.path(), 19200, 0, 8, 3, kRS232InvalidParameter}, {pty.path(), 19200, 0, 8, 0, kRS232InvalidParameter}};
-    for (const Row& r : rows) {
-        EXPECT_EQ(OpenComConfig(kOther, r.path.c_str(), r.baud, r.parity, r.data, r.stop, 4096, 4096), r.result)
-            << r.path << " " << r.baud << " " << r.parity << " " << r.data << " " << r.stop;
-        EXPECT_EQ(GetInQLen(kOther), kRS232PortNotOpen);
-    }
-    std::remove(notATty);
-    // Closing releases the device at once: the drop-down closes and reopens in one go.
-    EXPECT_EQ(CloseCom(kPort), 0);
-    EXPECT_EQ(CloseCom(kPort), kRS232PortNotOpen);
-    SetComPortPath(kOther, pty.path());
-    EXPECT_EQ(OpenComConfig(kOther, "", 9600, 2, 7, 2, 512, 512), 0) << "even parity, 7 bits, 2 stop bits";
-}
-
 // Bytes come in pieces (one readyRead each) or in a burst with extra bytes:
 // the notification fires once the count is queued, and again only after the
 // queue has fallen below it.
 TEST_F(SerialTest, NotifiesOncePerCrossingOfTheCount) {
     int cookie = 0;
     ASSERT_EQ(InstallComCallback(kPort, 0x8006, 36, 0x55, onReceive, &cookie), 0);
-    for (int queued = 6; queued <= 36; queued += 6) {
+    for (int queued = 6; queued <= 36; queued += 6, TestRunEvents(2)) {
         EXPECT_EQ(note.calls, 0) << queued - 6 << " bytes are not a frame";
         ASSERT_TRUE(pty.send(frame('x').substr(0, 6)));
         TestWaitFor([&] { return note.calls > 0 || GetInQLen(kPort) >= queued; }, 1000);
-        TestRunEvents(2);
     }
     ASSERT_TRUE(notified(1));
     EXPECT_EQ(std::tuple(note.lastMask & LWRS_RECEIVE, note.lastData), std::tuple(+LWRS_RECEIVE, (void*)&cookie));
     ASSERT_TRUE(pty.send(frame('b') + "tail"));
     ASSERT_TRUE(notified(2));
-    settle(0);
-    EXPECT_EQ(note.calls, 2);
-    EXPECT_EQ(note.frames, frame('x') + frame('b'));
-    EXPECT_EQ(GetInQLen(kPort), 0) << "the function flushed the four extra bytes";
+    settle(0);  // the function flushed the four extra bytes
+    EXPECT_EQ(std::tuple(note.calls, note.frames, GetInQLen(kPort)), std::tuple(2, frame('x') + frame('b'), 0));
 
     note.readAndFlush = false;
     ASSERT_TRUE(pty.send(frame('1')));
     ASSERT_TRUE(notified(3));
     ASSERT_TRUE(pty.send(frame('2')));
     settle(72);
-    EXPECT_EQ(note.calls, 3) << "the queue never dropped below 36";
-    ASSERT_EQ(FlushInQ(kPort), 0);
+    EXPECT_EQ(std::pair(note.calls, FlushInQ(kPort)), std::pair(3, 0)) << "the queue never dropped below 36";
     ASSERT_TRUE(pty.send(frame('3')));
     ASSERT_TRUE(notified(4));
 }
 
-TEST_F(SerialTest, ReopeningOrInstallingWithoutAFunctionEndsTheNotification) {
+// Reopening, installing without a function and closing from inside the
+// function end the notification.
+TEST_F(SerialTest, ReopeningInstallingWithoutAFunctionOrClosingEndsTheNotification) {
     notifyOn();
     ASSERT_EQ(openPort(), 0);
     ASSERT_TRUE(pty.send(frame('a')));
     settle(36);
-    EXPECT_EQ(note.calls, 0) << "a reopened port carries no notification over";
-    ASSERT_EQ(FlushInQ(kPort), 0);
-    notifyOn();
-    ASSERT_EQ(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0);
-    ASSERT_TRUE(pty.send(std::string(128, 'k')));
+    expectCalls({TEST_CALL(note.calls, 0),  // a reopened port carries no notification over
+                 TEST_CALL(FlushInQ(kPort), 0),
+                 TEST_CALL(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0),
+                 TEST_CALL(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0),
+                 TEST_CALL(pty.send(std::string(128, 'k')), 1)});
     settle(128);
-    EXPECT_EQ(note.calls, 0) << "installed without a function";
     char buf[128];
-    EXPECT_EQ(ComRd(kPort, buf, 128), 128) << "the block stays queued for the reader";
+    expectCalls({TEST_CALL(note.calls, 0),  // installed without a function
+                 TEST_CALL(ComRd(kPort, buf, 128), 128)});  // the block stays queued for the reader
     notifyOn();  // again, on an empty queue: the next frame notifies
-    ASSERT_TRUE(pty.send(frame('n')));
-    EXPECT_TRUE(notified(1));
+    note.closeInside = true;
+    ASSERT_TRUE(pty.send(frame('c') + frame('d')));
+    ASSERT_TRUE(notified(1));
+    TestRunEvents(20);
+    EXPECT_EQ(std::pair(note.calls, GetInQLen(kPort)), std::pair(1, +kRS232PortNotOpen));
+    EXPECT_EQ(openPort(), 0) << "and the device can be opened again";
 }
 
 TEST_F(SerialTest, ReadsWaitUpToTheTimeOutAndNeverRunTheNotification) {
@@ -190,26 +194,19 @@ TEST_F(SerialTest, ReadsWaitUpToTheTimeOutAndNeverRunTheNotification) {
     // Short of the count: what came, after the time-out.
     ASSERT_TRUE(pty.send("0123456789"));
     char buf[64] = {};
-    ASSERT_EQ(readWatched(buf, 36), 10);
+    EXPECT_EQ(readWatched(buf, 36), 10);
     EXPECT_EQ(std::string(buf, 10), "0123456789");
     // Bytes that arrive while the read waits complete it.
     ASSERT_EQ(SetComTime(kPort, 5.0), 0);
-    std::thread late([this] {
-        usleep(50 * 1000);
-        pty.send(frame('L'));
-    });
+    std::thread late([this] { usleep(50 * 1000), pty.send(frame('L')); });
     const int got = readWatched(buf, 36);
     late.join();
-    ASSERT_EQ(got, 36);
-    EXPECT_EQ(std::string(buf, 36), frame('L'));
-    EXPECT_EQ(note.calls, 0);
+    EXPECT_EQ(std::tuple(got, std::string(buf, 36), note.calls), std::tuple(36, frame('L'), 0));
     // A read that leaves the count queued hands over to the event loop.
     ASSERT_TRUE(pty.send(frame('M')));
     TestWaitFor([&] { return GetInQLen(kPort) == 36; }, 2000);
     EXPECT_EQ(readWatched(buf, 4), 4);
-    EXPECT_TRUE(notified(1));
-    EXPECT_FALSE(note.duringRead);
-    EXPECT_EQ(ComRd(kPort, buf, -1), kRS232InvalidParameter);
+    EXPECT_TRUE(notified(1) && !note.duringRead);
 }
 
 TEST_F(SerialTest, QueueLengthReadsFlushesAndWritesNeedNoEventLoop) {
@@ -218,36 +215,17 @@ TEST_F(SerialTest, QueueLengthReadsFlushesAndWritesNeedNoEventLoop) {
     ASSERT_TRUE(pty.send(std::string(52, 'b')));
     // The firmware read polls like this, running no events.
     int n = 0;
-    const double end = Timer() + 2.0;
-    while ((n = GetInQLen(kPort)) < 72 && Timer() < end) usleep(1000);
+    for (const double end = Timer() + 2.0; (n = GetInQLen(kPort)) < 72 && Timer() < end;) usleep(1000);
     EXPECT_EQ(n, 72);
     // With no time to wait, a read still takes what the kernel holds.
-    ASSERT_EQ(SetComTime(kPort, 0.0), 0);
     char buf[72];
-    EXPECT_EQ(ComRd(kPort, buf, 30), 30);
-    EXPECT_EQ(std::string(buf + 18, 4), "aabb");
-    EXPECT_EQ(FlushInQ(kPort), 0);
-    EXPECT_EQ(GetInQLen(kPort), 0);
-    EXPECT_EQ(ComRd(kPort, buf, 72), 0);
+    expectCalls({TEST_CALL(SetComTime(kPort, 0.0), 0), TEST_CALL(ComRd(kPort, buf, 30), 30),
+                 TEST_CALL(std::string(buf + 18, 4) == "aabb", 1),
+                 TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(GetInQLen(kPort), 0), TEST_CALL(ComRd(kPort, buf, 72), 0)});
     // A write is on the line, whole, when it returns.
-    std::string out;
-    for (int i = 0; i < 36; ++i) out.push_back(static_cast<char>(i * 7));
-    EXPECT_EQ(ComWrt(kPort, out.data(), 36), 36);
-    EXPECT_EQ(pty.receive(36, 1000), out);
-    EXPECT_EQ(ComWrt(kPort, out.data(), 0), 0);
-    EXPECT_EQ(ComWrt(kPort, nullptr, 5), kRS232InvalidParameter);
-    EXPECT_EQ(ComWrt(kPort, out.data(), -1), kRS232InvalidParameter);
-}
-
-TEST_F(SerialTest, ClosingFromInsideTheNotificationIsSafe) {
-    note.closeInside = true;
-    notifyOn();
-    ASSERT_TRUE(pty.send(frame('c') + frame('d')));
-    ASSERT_TRUE(notified(1));
-    TestRunEvents(20);
-    EXPECT_EQ(note.calls, 1);
-    EXPECT_EQ(GetInQLen(kPort), kRS232PortNotOpen);
-    EXPECT_EQ(openPort(), 0) << "and the device can be opened again";
+    const std::string out = std::string("\0\7\xff", 3) + frame('w');
+    EXPECT_EQ(ComWrt(kPort, out.data(), 39), 39);
+    EXPECT_EQ(pty.receive(39, 1000), out);
 }
 
 // A far end that closes floods a port left open with errors; the port is
@@ -265,34 +243,21 @@ TEST_F(SerialTest, VanishedDeviceIsClosedOnceAndCallsFailCleanly) {
     ASSERT_TRUE(TestWaitFor([] { return TestSerialPortObject(kPort) == nullptr; }, 2000));
     TestRunEvents(200);  // a port left open would report the error thousands of times here
     QObject::disconnect(watch);
-    EXPECT_GE(errors, 1);
-    EXPECT_LE(errors, 3);
-
+    EXPECT_TRUE(errors >= 1 && errors <= 3) << errors;
     char buf[36] = {};
-    EXPECT_EQ(ComWrt(kPort, buf, 36), kRS232PortNotOpen);
-    EXPECT_EQ(ComRd(kPort, buf, 36), kRS232PortNotOpen);
-    EXPECT_EQ(GetInQLen(kPort), kRS232PortNotOpen);
-    EXPECT_EQ(FlushInQ(kPort), kRS232PortNotOpen);
-    EXPECT_EQ(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), kRS232PortNotOpen);
-    EXPECT_EQ(CloseCom(kPort), kRS232PortNotOpen);
-    EXPECT_EQ(note.calls, 0);
-
+    EXPECT_EQ(std::tuple(ComWrt(kPort, buf, 36), CloseCom(kPort), note.calls),
+              std::tuple(+kRS232PortNotOpen, +kRS232PortNotOpen, 0));
 }
 
 TEST_F(SerialTest, DeviceVanishingDuringAReadEndsTheRead) {
     // Longer than the suite's time limit: a read that sat it out would fail.
     ASSERT_EQ(SetComTime(kPort, 1000.0), 0);
     pty.closeSlave();
-    std::thread pull([this] {
-        usleep(50 * 1000);
-        pty.closeMaster();
-    });
+    std::thread pull([this] { usleep(50 * 1000), pty.closeMaster(); });
     char buf[36];
     const int got = ComRd(kPort, buf, 36);
     pull.join();
-    EXPECT_EQ(got, 0);
-    EXPECT_EQ(GetInQLen(kPort), kRS232PortNotOpen);
-    EXPECT_EQ(TestSerialPortObject(kPort), nullptr);
+    EXPECT_EQ(std::tuple(got, GetInQLen(kPort), TestSerialPortObject(kPort)), std::tuple(0, +kRS232PortNotOpen, nullptr));
 }
 
 }  // namespace
