@@ -7,9 +7,7 @@
 
 using namespace simtest;
 using namespace std::chrono_literals;
-using kvorsim::Clock;
-using kvorsim::Request;
-using kvorsim::RequestReader;
+using namespace kvorsim;
 
 namespace {
 
