@@ -5,7 +5,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <thread>
 
 #include "support/sim_line.h"
@@ -25,7 +24,7 @@ using SimLine = PairTest;
 TEST_F(SimLine, EachFaultShapesTheReply) {
     const struct {
         const char* what;
-        std::function<void(kvorsim::SensorPair&)> fault;
+        void (*fault)(kvorsim::SensorPair&);
         Bytes rq;
         std::size_t bytes, command = 0, again = 0;
     } rows[] = {
