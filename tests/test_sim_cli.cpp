@@ -56,15 +56,13 @@ TEST(SimCli, ServesTheConfiguredPairUntilTerminated) {
     Sim sim("--no-pacing --symlink '" + link +
             "' --model 1024 --firmware 304 --board 1 --firmware-text HELLO --echo-sync 0x55AA");
     ASSERT_EQ(sim.line(), link);
-    {
-        Line line(link);
-        // Board type, firmware and model words; the firmware text as plain bytes.
-        const Bytes hw = line.exchange(request(10), 36);
-        EXPECT_EQ((W{wordAt(hw, 10), wordAt(hw, 20), wordAt(hw, 22)}), (W{1, 304, 1024}));
-        const Bytes r = line.exchange(request(7), 72);
-        EXPECT_EQ(std::string(r.begin(), r.end()), "HELLO" + std::string(67, '\0'));
-        EXPECT_EQ(wordAt(line.exchange(request(5), 36), 0), 0x55AA);
-    }
+    Line line(link);
+    // Board type, firmware and model words; the firmware text as plain bytes.
+    const Bytes hw = line.exchange(request(10), 36);
+    EXPECT_EQ((W{wordAt(hw, 10), wordAt(hw, 20), wordAt(hw, 22)}), (W{1, 304, 1024}));
+    const Bytes r = line.exchange(request(7), 72);
+    EXPECT_EQ(std::string(r.begin(), r.end()), "HELLO" + std::string(67, '\0'));
+    EXPECT_EQ(wordAt(line.exchange(request(5), 36), 0), 0x55AA);
     EXPECT_EQ(sim.wait(SIGTERM), 0);
     EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(link))) << "the symlink goes with the command";
 }
