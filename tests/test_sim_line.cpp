@@ -38,8 +38,7 @@ TEST_F(SimLine, EachFaultShapesTheReply) {
         SCOPED_TRACE(row.what);
         row.fault(*pair);
         const Bytes r = line->exchange(row.rq, row.bytes);
-        EXPECT_EQ(r.size(), row.bytes);
-        EXPECT_EQ(row.command ? wordAt(r, 2) : 0u, row.command);
+        EXPECT_EQ(std::pair(r.size(), row.command ? std::size_t(wordAt(r, 2)) : 0), std::pair(row.bytes, row.command));
         EXPECT_EQ(row.again ? line->exchange(row.rq, row.again).size() : 0u, row.again) << "only once";
         pair->clearFaults();
         expectNextReplyIsEcho(++tag);
@@ -124,8 +123,7 @@ TEST_F(SimLine, LineDroppedMidRunComesBackUnderTheSameSymlink) {
     const std::string link = ::testing::TempDir() + "kvor-sim-drop-" + std::to_string(::getpid());
     std::ofstream{link};
     kvorsim::SensorPair refused(unpaced(link));
-    EXPECT_FALSE(refused.start()) << "a file that is not a symlink is not replaced";
-    EXPECT_NE(refused.lastError(), "");
+    EXPECT_FALSE(refused.start() || refused.lastError().empty()) << "a file that is not a symlink is not replaced";
     EXPECT_TRUE(fs::is_regular_file(link));
     fs::remove(link);
 

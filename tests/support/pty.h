@@ -27,10 +27,7 @@ public:
             tcsetattr(slave_, TCSANOW, &t);
         }
     }
-    ~Pty() {
-        closeMaster();
-        closeSlave();
-    }
+    ~Pty() { closeMaster(), closeSlave(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
