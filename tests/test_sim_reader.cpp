@@ -7,9 +7,7 @@
 
 using namespace simtest;
 using namespace std::chrono_literals;
-using kvorsim::Clock;
-using kvorsim::Request;
-using kvorsim::RequestReader;
+using namespace kvorsim;
 
 namespace {
 
@@ -29,11 +27,7 @@ std::vector<Request> feed(RequestReader& r, const Bytes& b, Clock::time_point at
 }
 
 TEST(SimReader, FindsTheFrameAfterNoiseAndFalseSyncs) {
-    struct Case {
-        const char* what;
-        Bytes noise;
-        Bytes frame;
-    } cases[] = {
+    const struct { const char* what; Bytes noise, frame; } cases[] = {
         {"no noise, every word decoded", {}, request(102, 248, {9, 1, 2, 3, 0xA0B0})},
         {"plain noise", {0x12, 0xFF, 0x55, 0xAA}, request(8, 0, {7})},
         {"repeated zero before the sync", {0x00, 0x00, 0x00}, request(8, 0, {7})},

@@ -28,10 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fed.push_back(data[i]);
         if (reader.push(data[i], t, rq)) {
             if (rq.bytes[0] != 0x00 || rq.bytes[1] != 0x55 || !kvorsim::isKnownCommand(rq.command)) std::abort();
-            if (rq.command != uint16_t(rq.bytes[2] << 8 | rq.bytes[3])) std::abort();
-            if (rq.argument != uint16_t(rq.bytes[4] << 8 | rq.bytes[5])) std::abort();
-            for (size_t w = 0; w < 15; ++w)
-                if (rq.data[w] != uint16_t(rq.bytes[6 + 2 * w] << 8 | rq.bytes[7 + 2 * w])) std::abort();
+            auto word = [&rq](size_t i) { return uint16_t(rq.bytes[2 * i] << 8 | rq.bytes[2 * i + 1]); };
+            if (rq.command != word(1) || rq.argument != word(2)) std::abort();
+            for (size_t w = 0; w < 15; ++w) if (rq.data[w] != word(3 + w)) std::abort();
             // A request is the last 36 bytes given, unchanged.
             if (std::memcmp(rq.bytes.data(), fed.data() + fed.size() - 36, 36) != 0) std::abort();
             if (rq.time != t) std::abort();

@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <string_view>
@@ -18,21 +19,15 @@ class Pty {
 public:
     Pty() {
         char name[128] = {};
+        termios t{};
         if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0) {
             master_ = slave_ = -1;
-            return;
-        }
-        termios t{};
-        if (tcgetattr(slave_, &t) == 0) {
+        } else if (path_ = name; tcgetattr(slave_, &t) == 0) {
             cfmakeraw(&t);
             tcsetattr(slave_, TCSANOW, &t);
         }
-        path_ = name;
     }
-    ~Pty() {
-        closeMaster();
-        if (slave_ >= 0) ::close(slave_);
-    }
+    ~Pty() { closeMaster(), closeSlave(); }
     Pty(const Pty&) = delete;
     Pty& operator=(const Pty&) = delete;
 
@@ -41,12 +36,11 @@ public:
 
     // Writes all of `bytes` to the far end of the device.
     bool send(std::string_view bytes) {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(master_, bytes.data() + done, bytes.size() - done);
+        while (!bytes.empty()) {
+            const ssize_t n = ::write(master_, bytes.data(), bytes.size());
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return false;
-            done += static_cast<std::size_t>(n);
+            bytes.remove_prefix(std::size_t(n));
         }
         return true;
     }
@@ -54,15 +48,14 @@ public:
     // Reads what the device sent, until `want` bytes or `timeoutMs` passes.
     std::string receive(std::size_t want, int timeoutMs) {
         std::string out;
-        while (out.size() < want) {
-            pollfd p{master_, POLLIN, 0};
+        char buf[4096];
+        for (pollfd p{master_, POLLIN, 0}; out.size() < want;) {
             const int r = ::poll(&p, 1, timeoutMs);
             if (r < 0 && errno == EINTR) continue;
-            if (r <= 0 || !(p.revents & POLLIN)) break;
-            char buf[4096];
-            const ssize_t n = ::read(master_, buf, sizeof buf < want - out.size() ? sizeof buf : want - out.size());
+            const bool ready = r > 0 && (p.revents & POLLIN);
+            const ssize_t n = ready ? ::read(master_, buf, std::min(sizeof buf, want - out.size())) : 0;
             if (n <= 0) break;
-            out.append(buf, static_cast<std::size_t>(n));
+            out.append(buf, std::size_t(n));
         }
         return out;
     }

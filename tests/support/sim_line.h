@@ -21,11 +21,9 @@ using W = std::vector<uint16_t>;
 
 // A request frame: sync 0x0055, command, argument, 15 data words, big-endian.
 inline Bytes request(uint16_t command, uint16_t argument = 0, const W& data = {}) {
-    Bytes f(36, 0);
-    f[1] = 0x55;
-    std::size_t at = 2;
-    for (uint16_t w : {command, argument}) f[at++] = uint8_t(w >> 8), f[at++] = uint8_t(w);
-    for (uint16_t w : data) f.at(at++) = uint8_t(w >> 8), f.at(at++) = uint8_t(w);
+    Bytes f = {0x00, 0x55, uint8_t(command >> 8), uint8_t(command), uint8_t(argument >> 8), uint8_t(argument)};
+    for (uint16_t w : data) f.push_back(uint8_t(w >> 8)), f.push_back(uint8_t(w));
+    f.resize(36);  // data words beyond 15 do not fit
     return f;
 }
 
@@ -69,30 +67,22 @@ public:
         std::size_t have = 0;
         for (pollfd p{fd_, POLLIN, 0}; have < count && ::poll(&p, 1, patienceMs) > 0;) {
             const ssize_t n = ::read(fd_, got.data() + have, count - have);
-            lost_ = n == 0 || (n < 0 && errno != EAGAIN);  // hang-up or error: the far end has gone
-            if (lost_) break;
+            if (n == 0 || (n < 0 && errno != EAGAIN)) break;  // hang-up or error: the far end has gone
             have += std::size_t(std::max<ssize_t>(n, 0));
         }
         got.resize(have);
         return got;
     }
 
-    Bytes exchange(const Bytes& rq, std::size_t replyBytes) {
-        send(rq);
-        return read(replyBytes);
-    }
-
-    bool lost() const { return lost_; }
+    Bytes exchange(const Bytes& rq, std::size_t replyBytes) { return send(rq), read(replyBytes); }
 
 private:
     int fd_;
-    bool lost_ = false;
 };
 
 inline kvorsim::Options unpaced(const std::string& symlink = "") {
     kvorsim::Options o;
-    o.pacing = false;
-    o.symlinkPath = symlink;
+    std::tie(o.pacing, o.symlinkPath) = std::tuple(false, symlink);
     return o;
 }
 
