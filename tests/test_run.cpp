@@ -201,7 +201,9 @@ TEST_F(Run, TimeoutsEndTheRunAtTheirTime) {
 TEST_F(Run, ForeignReplyIsDrawnNowhereAndReleasesTheNextRequest) {
     auto& pair = StartRunPair();
     pair.setCommandEcho(8, 2);
+    LiveScript guard(5.0);  // a run that takes foreign replies for live ones never ends by itself
     ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
+    EXPECT_FALSE(guard.limitHit());
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
     EXPECT_EQ(Frames(), 0);
     pair.setCommandEcho(8, 8);
