@@ -89,14 +89,8 @@ protected:
 // count); STOP acts on the press alone and undims the buttons.
 TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
     auto& pair = StartRunPair();
-    kvorsim::LiveOverrides o;
-    o.positionA = 1100;
-    o.positionB = 2100;
-    o.evaluated = 1040;
-    o.micrometres = static_cast<int32_t>(0xFFFF1234u);
-    o.maxValue = 1300;
-    o.minValue = 900;
-    pair.setOverrides(o);
+    pair.setOverrides({.positionA = 1100, .positionB = 2100, .evaluated = 1040,
+                       .micrometres = static_cast<int32_t>(0xFFFF1234u), .maxValue = 1300, .minValue = 900});
     // What another mode may have left: video graphs up, trigger view on, buttons dimmed.
     const int videoView[] = {GRAPHVideoMaster, GRAPHVideoSlave, GRAPHDataRaw, GRAPHDataNorm, SWITCHDataView};
     const int liveView[] = {STRIPRaw, GRAPHBarMaster, GRAPHBarSlave, SWITCHRawEval};
@@ -234,10 +228,7 @@ TEST_F(Run, ForeignReplyIsDrawnNowhereAndReleasesTheNextRequest) {
 // teach values; the reset restarts the held values. The run goes on.
 TEST_F(Run, TeachAndResetDuringRun) {
     auto& pair = StartRunPair();
-    kvorsim::LiveOverrides o;
-    o.positionA = 1500;
-    o.positionB = 2500;
-    o.evaluated = 1000;
+    kvorsim::LiveOverrides o{.positionA = 1500, .positionB = 2500, .evaluated = 1000};
     pair.setOverrides(o);
     TestClick(pHandle, RBTEeprom);
     std::vector<uint16_t> commands;
@@ -278,9 +269,7 @@ TEST_F(Run, TeachAndResetDuringRun) {
 // counts as the teach's reply, and the teach's own reply comes after it.
 TEST_F(Run, TeachAfterALateLiveReplyKeepsItsOwnReplyOutOfThePageRead) {
     auto& pair = StartRunPair();
-    kvorsim::LiveOverrides o;
-    o.positionA = 1500;
-    pair.setOverrides(o);
+    pair.setOverrides({.positionA = 1500});
     uint64_t before = 0, seen = 0;
     double steadySince = 0;
     long long mark = 0;
