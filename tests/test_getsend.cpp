@@ -3,12 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <string>
 
 #include "params/parafile.h"
 #include "support/program_fixture.h"

@@ -4,10 +4,7 @@
 // history, views and zoom) and the video curves with their slides.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <array>
 #include <iterator>
-#include <vector>
 
 #include "panel/binding.h"
 #include "params/live.h"
@@ -52,54 +49,40 @@ TEST_F(Panels, RepairedSetIsShownAndScaleAndMillimetresConvert) {
     EXPECT_DOUBLE_EQ(Real(pCalib, NUMScaleA), 1.234375);
 }
 
-TEST_F(Panels, EvaluationModeSetsReferenceTeachEditorsAndRange) {
+// The evaluation mode sets the reference, the teach editors' dims and the
+// range; hardware modes 1 and 3 dim the band editors, analogue mode 0 hides
+// the held values, p-mode 1 dims the p-value: the last three from a refresh
+// and from InitGUI alike.
+TEST_F(Panels, ModesSetTheReferenceAndDimOrHideTheirControls) {
     parameter.teachA = 1000;
     parameter.teachB = 3000;
     const struct {
-        uint16_t mode;
+        uint16_t eval, hw, ana, pmodeA, pmodeB;
         int tval, dimA, dimB, yaxis;
-    } cases[] = {{0, 3000, 1, 0, 4096}, {1, 1000, 0, 1, 4096}, {2, 4192, 0, 0, 8192},
-                 {3, 4096, 1, 1, 8192}, {4, 4096, 0, 0, 8192}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.mode);
-        parameter.evalmode = c.mode;
-        SetPanelValues();
-        EXPECT_EQ((std::array<int, 5>{tVal, refTHD[0], Attr(pPara1, NUMTeachA, ATTR_DIMMED),
-                                      Attr(pPara2, NUMTeachB, ATTR_DIMMED), YAXISMAX}),
-                  (std::array<int, 5>{c.tval, c.tval, c.dimA, c.dimB, c.yaxis}));
-        EXPECT_EQ(TestStrip(pHandle, STRIPRaw)->yAxis.max, c.yaxis);
-    }
-}
-
-// Hardware modes 1 and 3 dim the band editors, analogue mode 0 hides the held
-// values, p-mode 1 dims the p-value; from a refresh and from InitGUI alike.
-TEST_F(Panels, ModesDimAndHideTheirControls) {
-    const struct {
-        uint16_t hw, ana, pmodeA, pmodeB;
-    } cases[] = {{0, 2, 1, 0}, {1, 0, 0, 1}, {2, 2, 0, 0}, {3, 0, 1, 1}, {4, 1, 0, 0}};
+    } cases[] = {{0, 0, 2, 1, 0, 3000, 1, 0, 4096}, {1, 1, 0, 0, 1, 1000, 0, 1, 4096}, {2, 2, 2, 0, 0, 4192, 0, 0, 8192},
+                 {3, 3, 0, 1, 1, 4096, 1, 1, 8192}, {4, 4, 1, 0, 0, 4096, 0, 0, 8192}};
     for (bool init : {false, true}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(testing::Message() << (init ? "InitGUI " : "refresh ") << c.hw << " " << c.ana);
+            SCOPED_TRACE(testing::Message() << (init ? "InitGUI " : "refresh ") << c.eval);
+            parameter.evalmode = c.eval;
             parameter.hwmode = c.hw;
             parameter.anamode = c.ana;
             parameter.pmodeA = c.pmodeA;
             parameter.pmodeB = c.pmodeB;
             init ? InitGUI() : SetPanelValues();
+            if (!init) {
+                EXPECT_EQ((std::array<int, 6>{tVal, refTHD[0], Attr(pPara1, NUMTeachA, ATTR_DIMMED),
+                                              Attr(pPara2, NUMTeachB, ATTR_DIMMED), YAXISMAX,
+                                              static_cast<int>(TestStrip(pHandle, STRIPRaw)->yAxis.max)}),
+                          (std::array<int, 6>{c.tval, c.tval, c.dimA, c.dimB, c.yaxis, c.yaxis}));
+            }
             for (int ctrl : {NUMToleranceUP, NUMToleranceLO})
                 EXPECT_EQ(Attr(pPara0, ctrl, ATTR_DIMMED), c.hw == 1 || c.hw == 3);
             for (int ctrl : {NUMAnaMax, NUMAnaMin, ButtonReset}) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), c.ana != 0);
-            EXPECT_EQ(Attr(pPara1, NUMPvalA, ATTR_DIMMED), c.pmodeA);
-            EXPECT_EQ(Attr(pPara2, NUMPvalB, ATTR_DIMMED), c.pmodeB);
+            EXPECT_EQ((std::array<int, 2>{Attr(pPara1, NUMPvalA, ATTR_DIMMED), Attr(pPara2, NUMPvalB, ATTR_DIMMED)}),
+                      (std::array<int, 2>{c.pmodeA, c.pmodeB}));
         }
     }
-    auto place = [](int panel) {
-        std::array<int, 2> topLeft{};
-        GetPanelAttribute(panel, ATTR_TOP, &topLeft[0]);
-        GetPanelAttribute(panel, ATTR_LEFT, &topLeft[1]);
-        return topLeft;
-    };
-    EXPECT_EQ(place(pTrigg), (std::array<int, 2>{70, 590}));
-    EXPECT_EQ(place(pCalib), (std::array<int, 2>{98, 8}));
     EXPECT_EQ(Attr(pPara1, SLIDEVideoTHD_A, ATTR_DIMMED), 0);
 }
 
@@ -143,31 +126,52 @@ protected:
     }
 };
 
-// Both limits are in tolerance, one past is not; hardware modes other than 0
-// and 2 take the potentiometer's 7 as the band, shown in mm with the MASTER scale.
-TEST_F(LivePlots, ToleranceColouringAndBandInEveryMode) {
+// One frame each: both limits are in tolerance, one past is not; hardware
+// modes other than 0 and 2 take the potentiometer's 7 as the band, shown in
+// mm with the MASTER scale. Zoomed, the evaluated view spans twice the band
+// around the set point (40 counts when a side is under 20), widened past a
+// value outside it and clamped to 1 .. YAXISMAX - 1.
+TEST_F(LivePlots, ToleranceColouringBandAndZoomWindowInEveryMode) {
+    const int G = VAL_DK_GREEN, R = VAL_RED;
     const struct {
-        uint16_t mode, hw, mvalue;
+        uint16_t mode, hw, teach, up, lo, mvalue;
         int colour;
+        double low, high;
     } cases[] = {
-        {1, 0, 1050, VAL_DK_GREEN}, {1, 0, 1051, VAL_RED},      {1, 0, 900, VAL_DK_GREEN},
-        {1, 0, 899, VAL_RED},       {0, 0, 2050, VAL_DK_GREEN}, {0, 0, 1899, VAL_RED},
-        {1, 1, 1007, VAL_DK_GREEN}, {1, 1, 1008, VAL_RED},      {1, 3, 993, VAL_DK_GREEN},
-        {1, 4, 992, VAL_RED},       {1, 2, 1050, VAL_DK_GREEN}, {3, 0, 4096 + 50, VAL_DK_GREEN},
-        {3, 0, 4096 - 101, VAL_RED},
+        {1, 0, 1000, 50, 100, 1050, G, 800, 1100},   {1, 0, 1000, 50, 100, 1051, R, 800, 1100},
+        {1, 0, 1000, 50, 100, 900, G, 800, 1100},    {1, 0, 1000, 50, 100, 899, R, 800, 1100},
+        {0, 0, 1000, 50, 100, 2050, G, 1800, 2100},  {0, 0, 1000, 50, 100, 1899, R, 1800, 2100},
+        {1, 1, 1000, 50, 100, 1007, G, 980, 1020},   {1, 1, 1000, 50, 100, 1008, R, 980, 1020},
+        {1, 3, 1000, 50, 100, 993, G, 980, 1020},    {1, 4, 1000, 50, 100, 992, R, 980, 1020},
+        {1, 2, 1000, 50, 100, 1050, G, 800, 1100},   {3, 0, 1000, 50, 100, 4096 + 50, G, 3896, 4095},
+        {3, 0, 1000, 50, 100, 4096 - 101, R, 3896, 4095},
+        {1, 0, 1000, 10, 10, 1005, G, 980, 1020},    {1, 0, 1000, 10, 10, 1100, R, 980, 1140},
+        {1, 0, 1000, 10, 10, 900, R, 860, 1020},     {1, 0, 1000, 30, 25, 1000, G, 950, 1060},
+        {1, 0, 1000, 30, 25, 800, R, 700, 1060},     {1, 0, 1000, 30, 25, 1200, R, 950, 1300},
+        {1, 0, 1000, 30, 10, 1000, G, 980, 1020},    {1, 0, 10, 4090, 2000, 10, R, 1, 4095},
     };
     live.poti = 7;
+    SetCtrlVal(pHandle, SWITCHRawEval, 1);
+    SetCtrlVal(pHandle, TOGBTN_Zoom, 1);
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.mode << "/" << c.hw << " " << c.mvalue);
+        SCOPED_TRACE(testing::Message() << c.mode << "/" << c.hw << " " << c.up << "/" << c.lo << " " << c.mvalue);
         parameter.evalmode = c.mode;
         parameter.hwmode = c.hw;
+        parameter.teachA = c.teach;
+        parameter.toleranceUP = c.up;
+        parameter.toleranceLO = c.lo;
         live.Mvalue = c.mvalue;
-        PlotVIDEOBarGraph();
-        EXPECT_EQ(Attr(pHandle, NUMMvalue, ATTR_TEXT_BGCOLOR), c.colour);
-        EXPECT_EQ(Attr(pHandle, NUMMeasMM, ATTR_TEXT_BGCOLOR), c.colour);
-        const double band = c.hw == 0 || c.hw == 2 ? 0.1 : 7 * 2048 / 1024000.0;
-        EXPECT_DOUBLE_EQ(Real(pHandle, NUMTolUpMM), band);
+        Draw();
+        EXPECT_EQ((std::array<int, 2>{Attr(pHandle, NUMMvalue, ATTR_TEXT_BGCOLOR), Attr(pHandle, NUMMeasMM, ATTR_TEXT_BGCOLOR)}),
+                  (std::array<int, 2>{c.colour, c.colour}));
+        const bool editors = c.hw == 0 || c.hw == 2;
+        EXPECT_DOUBLE_EQ(Real(pHandle, NUMTolUpMM), (editors ? c.up : 7) * 0.002);
+        EXPECT_EQ(Axis(), (Span{c.low, c.high}));
     }
+    EXPECT_EQ(Newest()[3], 4095.0);  // the limit lines are clamped with the window
+    parameter.toleranceLO = 10;
+    Draw();
+    EXPECT_EQ(Newest()[4], 1.0);  // lower limit exactly 0
     live.umValue = -1500;
     PlotVIDEOBarGraph();
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMMeasMM), -1.5);
@@ -281,33 +285,10 @@ TEST_F(LivePlots, HistoryKeepsTheLatestHundredSamplesInTraceOrder) {
     }
 }
 
-TEST_F(LivePlots, ViewsAndZoomWindow) {
-    const struct {
-        uint16_t teach, up, lo, mvalue;
-        double low, high;
-    } cases[] = {
-        {1000, 10, 10, 1005, 980, 1020}, {1000, 10, 10, 1100, 980, 1140}, {1000, 10, 10, 900, 860, 1020},
-        {1000, 30, 25, 1000, 950, 1060}, {1000, 30, 25, 800, 700, 1060},  {1000, 30, 25, 1200, 950, 1300},
-        {1000, 30, 10, 1000, 980, 1020},  // one side under 20 takes the narrow window
-        {10, 4090, 2000, 10, 1, 4095},    // clamped to 1 .. YAXISMAX - 1
-    };
+// Zoom off: the full range, evaluated traces only. Raw view: only the
+// positions, on the CCD line, whatever the zoom says.
+TEST_F(LivePlots, EvaluatedAndRawViews) {
     SetCtrlVal(pHandle, SWITCHRawEval, 1);
-    SetCtrlVal(pHandle, TOGBTN_Zoom, 1);
-    for (const auto& c : cases) {
-        parameter.teachA = c.teach;
-        parameter.toleranceUP = c.up;
-        parameter.toleranceLO = c.lo;
-        live.Mvalue = c.mvalue;
-        Draw();
-        EXPECT_EQ(Axis(), (Span{c.low, c.high})) << c.up << "/" << c.lo << " " << c.mvalue;
-    }
-    EXPECT_EQ(Newest()[3], 4095.0);  // the limit lines are clamped with it
-    parameter.toleranceLO = 10;
-    Draw();
-    EXPECT_EQ(Newest()[4], 1.0);  // lower limit exactly 0
-    // Zoom off: the full range, evaluated traces only. Raw view: only the
-    // positions, on the CCD line, whatever the zoom says.
-    SetCtrlVal(pHandle, TOGBTN_Zoom, 0);
     Draw();
     EXPECT_EQ(Axis(), (Span{0, 4096}));
     for (int t = 0; t < 7; ++t) EXPECT_EQ(Strip().traces[t].visible, t < 5) << t;

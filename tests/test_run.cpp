@@ -4,13 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <array>
-#include <chrono>
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "params/live.h"
 #include "plot/stripchart.h"
 #include "support/live_script.h"
@@ -329,10 +322,12 @@ TEST_F(Run, DroppedLineAndAnotherPortEndTheRun) {
     EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);
 }
 
-// Closing the main panel during RUN ends the loop first; then the program
-// discards its panels and ends normally.
+// ProgramMain reaches its event loop and ends cleanly with the port closed:
+// closed by the user during RUN (the loop ends before the panels go), or
+// asked to quit the way a desktop session does on a silent line. Without
+// its resource file it ends with -1.
 using RunProgram = ProgramMainTest;
-TEST_F(RunProgram, ClosingTheMainPanelDuringRunEndsTheLoopBeforeThePanelsGo) {
+TEST_F(RunProgram, EndsCleanlyWhenClosedDuringRunOrTerminated) {
     Pair();
     int runDimmedAfter = -1, attrResultAfter = -1;
     // The click on RUN returns only when the run ends; what happens meanwhile
@@ -353,6 +348,20 @@ TEST_F(RunProgram, ClosingTheMainPanelDuringRunEndsTheLoopBeforeThePanelsGo) {
     int v = 0;
     EXPECT_EQ(GetCtrlAttribute(pHandle, BTNRun, ATTR_DIMMED, &v), UIEBadPanel);  // afterwards gone
     EXPECT_LT(GetInQLen(com), 0);
+
+    Pair().setSilent(true);
+    LiveScript quit(15.0);
+    quit.when("event loop", QuitHandlerInstalled, [] { kill(getpid(), SIGTERM); });
+    EXPECT_EQ(ProgramMain(), 0);
+    EXPECT_TRUE(quit.finished());
+    EXPECT_EQ((std::array<int, 2>{stop_flag, GetInQLen(1) < 0}), (std::array<int, 2>{1, 1}));
+    EXPECT_EQ(std::string(szStatus), "Timeout-RS-232...");
+
+    char tmpl[] = "/tmp/kvor-nores-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    SetProjectDir(tmpl);
+    EXPECT_EQ(ProgramMain(), -1);
+    rmdir(tmpl);
 }
 
 }  // namespace

@@ -8,9 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <climits>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/initvars.h"
