@@ -121,13 +121,14 @@ TEST_F(SimLine, ProgramMayCloseAndReopenThePort) {
 
 TEST_F(SimLine, LineDroppedMidRunComesBackUnderTheSameSymlink) {
     const std::string link = ::testing::TempDir() + "kvor-sim-drop-" + std::to_string(::getpid());
+    const kvorsim::Options unpacedLink{.pacing = false, .symlinkPath = link};
     std::ofstream{link};
-    kvorsim::SensorPair refused(unpaced(link));
+    kvorsim::SensorPair refused(unpacedLink);
     EXPECT_FALSE(refused.start() || refused.lastError().empty()) << "a file that is not a symlink is not replaced";
     EXPECT_TRUE(fs::is_regular_file(link));
     fs::remove(link);
 
-    open(unpaced(link));
+    open(unpacedLink);
     pair->delayOnce(8, 200ms);
     Bytes rq = request(8);
     rq.resize(46);

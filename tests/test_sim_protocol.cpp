@@ -11,12 +11,6 @@ namespace {
 
 using SimProtocol = PairTest;
 
-kvorsim::LiveOverrides positions(uint16_t a, uint16_t b) {
-    kvorsim::LiveOverrides o;
-    std::tie(o.positionA, o.positionB) = std::pair(a, b);
-    return o;
-}
-
 // X-FLASH takes 8 words at a word offset of one page and erases all pages at
 // once; writes asked to go unanswered, bad pages and unknown commands get no reply.
 TEST_F(SimProtocol, XFlashAndRequestsThatGetNoReply) {
@@ -45,9 +39,9 @@ TEST_F(SimProtocol, XFlashAndRequestsThatGetNoReply) {
 
 TEST_F(SimProtocol, EvaluatedValueAndMicrometresFollowEvaluationModeAndPages) {
     // The held extremes count from a reset and take a forced value at once.
-    pair->setOverrides(positions(4000, 3000));
+    pair->setOverrides({.positionA = 4000, .positionB = 3000});
     line->exchange(request(11), 36);
-    pair->setOverrides(positions(1000, 3000));
+    pair->setOverrides({.positionA = 1000, .positionB = 3000});
     EXPECT_EQ(words(line->exchange(request(8), 36), 24, 2), (W{4000, 1000}));
     // Set point 37000 um at the teach value 512, one micrometre per virtual pixel;
     // the last row has scale 2.0 and set point 70000 as 32-bit pairs, low half first.
@@ -83,7 +77,7 @@ TEST_F(SimProtocol, BlocksCarryVideoAndMeasurementBuffers) {
     for (uint16_t model : {10080, 1024}) {  // 1024: a 10-bit ADC
         pair->setHardware({.model = model});
         const int fullScale = model == 1024 ? 1024 : 256;
-        pair->setOverrides(positions(32 * 30, 32 * 100));  // samples 30 and 100 of 128 on a 4096-pixel line
+        pair->setOverrides({.positionA = 32 * 30, .positionB = 32 * 100});  // samples 30 and 100 of 128 on a 4096-pixel line
         line->exchange(request(8), 36);
         for (auto [selector, from, peakAt] : {std::tuple(0, 0, 30), {1, 128, 100}}) {
             const W v = blocks(uint16_t(selector), uint16_t(from), 2);

@@ -80,16 +80,10 @@ private:
     int fd_;
 };
 
-inline kvorsim::Options unpaced(const std::string& symlink = "") {
-    kvorsim::Options o;
-    std::tie(o.pacing, o.symlinkPath) = std::tuple(false, symlink);
-    return o;
-}
-
 // A started pair, unpaced unless told otherwise, and the test's end of its line.
 class PairTest : public ::testing::Test {
 protected:
-    void open(const kvorsim::Options& o = unpaced()) {
+    void open(const kvorsim::Options& o = {.pacing = false}) {
         line.reset();
         pair = std::make_unique<kvorsim::SensorPair>(o);
         ASSERT_TRUE(pair->start()) << pair->lastError();
