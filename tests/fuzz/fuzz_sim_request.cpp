@@ -27,13 +27,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         kvorsim::Request rq;
         fed.push_back(data[i]);
         if (reader.push(data[i], t, rq)) {
-            if (rq.bytes[0] != 0x00 || rq.bytes[1] != 0x55 || !kvorsim::isKnownCommand(rq.command)) std::abort();
-            auto word = [&rq](size_t i) { return uint16_t(rq.bytes[2 * i] << 8 | rq.bytes[2 * i + 1]); };
+            auto word = [&rq](size_t w) { return uint16_t(rq.bytes[2 * w] << 8 | rq.bytes[2 * w + 1]); };
+            if (word(0) != 0x0055 || !kvorsim::isKnownCommand(rq.command) || rq.time != t) std::abort();
             if (rq.command != word(1) || rq.argument != word(2)) std::abort();
             for (size_t w = 0; w < 15; ++w) if (rq.data[w] != word(3 + w)) std::abort();
             // A request is the last 36 bytes given, unchanged.
             if (std::memcmp(rq.bytes.data(), fed.data() + fed.size() - 36, 36) != 0) std::abort();
-            if (rq.time != t) std::abort();
         }
         if (reader.pending() >= 36) std::abort();
     }

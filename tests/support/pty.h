@@ -2,7 +2,6 @@
 // test plays the far end on the master; closing the master makes the device vanish.
 #pragma once
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
