@@ -23,6 +23,9 @@ bool TestWaitFor(Pred pred, int ms) {
 // A row of a table of calls, which run in the order written.
 struct TestCall { const char* call; int result, expected; };
 #define TEST_CALL(call, expected) TestCall{#call, static_cast<int>(call), (expected)}
+// In a GoogleTest test: runs TEST_CALL rows in order, each must give its result.
+#define EXPECT_CALLS(...) \
+    for (const TestCall& testCall : {__VA_ARGS__}) EXPECT_EQ(testCall.result, testCall.expected) << testCall.call
 
 // Acting as the user: each pushes pending state to the widgets first (the
 // user sees what the program set), then sends real mouse and key events to

@@ -61,11 +61,6 @@ protected:
     int panel = 0;
 };
 
-// Runs calls in order, each must give its result.
-void expectCalls(std::initializer_list<TestCall> calls) {
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
-}
-
 std::vector<double> ramp(int n, double from = 0, double step = 1) {
     std::vector<double> v;
     for (int i = 0; i < n; ++i) v.push_back(from + i * step);
@@ -108,19 +103,19 @@ TEST_F(GraphTest, PlotsAreDeletedAndCursorsStay) {
     const std::vector<int> h = {plotLine(x.data(), y.data(), 10), plotLine(x.data(), y.data(), 10),
                                 PlotRectangle(panel, GRAPHVideoMaster, 1, 0, 2, 1, VAL_GREEN, VAL_GREEN)};
     const int p = panel, G = GRAPHVideoMaster, B = GRAPHBarMaster, now = VAL_IMMEDIATE_DRAW;
-    expectCalls({TEST_CALL(DeleteGraphPlot(p, G, h[0], now), 0), TEST_CALL(DeleteGraphPlot(p, G, h[0], now), UIEBadValue),
+    EXPECT_CALLS(TEST_CALL(DeleteGraphPlot(p, G, h[0], now), 0), TEST_CALL(DeleteGraphPlot(p, G, h[0], now), UIEBadValue),
                  TEST_CALL(!graph().plot(h[0]) && graph().plot(h[1]) && graph().plots.size() == 2, true),
                  TEST_CALL(DeleteGraphPlot(p, G, VAL_ALL_PLOTS, now), 0),
                  TEST_CALL(graph().plots.size() + drawn(video).size(), 0),
-                 TEST_CALL(video->itemCount(), 2)});  // only the cursor lines
+                 TEST_CALL(video->itemCount(), 2));  // only the cursor lines
     const int fresh = plotLine(x.data(), y.data(), 10);
     for (int old : h) EXPECT_NE(fresh, old);
-    expectCalls({TEST_CALL(visibleOverlayParts(bar), 0),  // never placed: not drawn
+    EXPECT_CALLS(TEST_CALL(visibleOverlayParts(bar), 0),  // never placed: not drawn
                  TEST_CALL(SetGraphCursor(p, B, 1, 1024, 0.75), 0), TEST_CALL(SetGraphCursor(p, B, 2, 10, 0.75), 0),
                  TEST_CALL(SetCursorAttribute(p, B, 2, ATTR_CURSOR_POINT_STYLE, VAL_DOTTED_SOLID_CIRCLE), 0),
                  TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_COLOR, VAL_BLUE), 0), TEST_CALL(visibleOverlayParts(bar), 4),
                  TEST_CALL(SetCursorAttribute(p, B, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT), 0),
-                 TEST_CALL(DeleteGraphPlot(p, B, VAL_ALL_PLOTS, now), 0), TEST_CALL(visibleOverlayParts(bar), 2)});
+                 TEST_CALL(DeleteGraphPlot(p, B, VAL_ALL_PLOTS, now), 0), TEST_CALL(visibleOverlayParts(bar), 2));
     auto* line = qobject_cast<QCPItemStraightLine*>(bar->item(0));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(std::pair(line->point1->coords().x(), line->pen().color()), std::pair(1024.0, QColor(Qt::blue)));
@@ -223,8 +218,8 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
 // of samples for two traces. Traces are hidden and coloured one by one.
 TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
     for (int t = 1; t <= 5; ++t) EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, t, ATTR_TRACE_VISIBLE, 0), 0);
-    expectCalls({TEST_CALL(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0),
-                 TEST_CALL(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0)});
+    EXPECT_CALLS(TEST_CALL(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0),
+                 TEST_CALL(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0));
     strip->flush();
     EXPECT_EQ(std::tuple(strip->graph(0)->visible(), strip->graph(4)->visible(), strip->graph(5)->visible()),
               std::tuple(false, false, true));
@@ -249,7 +244,7 @@ TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
     const int p = panel, bad = panel + 1000, G = GRAPHVideoMaster, B = GRAPHBarMaster, S = STRIPRaw;
     const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL;
     ASSERT_EQ(SetAxisScalingMode(p, G, LEFT, MAN, 0, 256), 0);
-    expectCalls({
+    EXPECT_CALLS(
         TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel),
         TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
         TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), UIEBadPanel),
@@ -281,8 +276,7 @@ TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
         TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_TRACE_COLOR, 0), UIEBadAttr),
         TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), UIEBadValue),
         TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), UIEBadValue),
-        TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr),
-    });
+        TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr));
     video->flush();
     EXPECT_EQ(std::tuple(graph().plots.size(), stripData().pointsPlotted, video->yAxis->range()),
               std::tuple(0u, 0LL, QCPRange(0, 256)));

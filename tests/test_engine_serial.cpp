@@ -45,11 +45,6 @@ void onReceive(int port, int mask, void* data) {
     FlushInQ(port);
 }
 
-// Runs calls in order, each must give its result.
-void expectCalls(std::initializer_list<TestCall> calls) {
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
-}
-
 int openPort(int port = kPort) { return OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096); }
 
 std::string frame(char fill) { return std::string(36, fill); }
@@ -100,7 +95,7 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
     };
     char buf[36] = {};
     constexpr int bad = kRS232InvalidParameter, closed = kRS232PortNotOpen;
-    expectCalls({
+    EXPECT_CALLS(
         TEST_CALL(openPort(4711), kRS232InvalidPortNum), TEST_CALL(openPort(0), kRS232InvalidPortNum),
         TEST_CALL(openPort(-3), kRS232InvalidPortNum), TEST_CALL(SetComTime(kPort, 1.5), 0),
         TEST_CALL(SetComTime(kPort, -1.0), bad), TEST_CALL(SetCTSMode(kPort, 0), 0), TEST_CALL(SetCTSMode(kPort, 7), bad),
@@ -116,8 +111,7 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
         TEST_CALL(GetInQLen(kOther), closed), TEST_CALL(ComWrt(kOther, buf, 36), closed),
         TEST_CALL(ComRd(kOther, buf, 36), closed), TEST_CALL(FlushInQ(kOther), closed),
         TEST_CALL(InstallComCallback(kOther, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), closed),
-        TEST_CALL(CloseCom(kPort), 0), TEST_CALL(CloseCom(kPort), closed),
-    });
+        TEST_CALL(CloseCom(kPort), 0), TEST_CALL(CloseCom(kPort), closed));
     std::remove(notATty);
     SetComPortPath(kOther, pty.path());
     EXPECT_EQ(OpenComConfig(kOther, "", 9600, 2, 7, 2, 512, 512), 0) << "even parity, 7 bits, 2 stop bits";
@@ -169,15 +163,15 @@ TEST_F(SerialTest, ReopeningInstallingWithoutAFunctionOrClosingEndsTheNotificati
     ASSERT_EQ(openPort(), 0);
     ASSERT_TRUE(pty.send(frame('a')));
     settle(36);
-    expectCalls({TEST_CALL(note.calls, 0),  // a reopened port carries no notification over
+    EXPECT_CALLS(TEST_CALL(note.calls, 0),  // a reopened port carries no notification over
                  TEST_CALL(FlushInQ(kPort), 0),
                  TEST_CALL(InstallComCallback(kPort, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), 0),
                  TEST_CALL(InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0),
-                 TEST_CALL(pty.send(std::string(128, 'k')), 1)});
+                 TEST_CALL(pty.send(std::string(128, 'k')), 1));
     settle(128);
     char buf[128];
-    expectCalls({TEST_CALL(note.calls, 0),  // installed without a function
-                 TEST_CALL(ComRd(kPort, buf, 128), 128)});  // the block stays queued for the reader
+    EXPECT_CALLS(TEST_CALL(note.calls, 0),  // installed without a function
+                 TEST_CALL(ComRd(kPort, buf, 128), 128));  // the block stays queued for the reader
     notifyOn();  // again, on an empty queue: the next frame notifies
     note.closeInside = true;
     ASSERT_TRUE(pty.send(frame('c') + frame('d')));
@@ -219,9 +213,9 @@ TEST_F(SerialTest, QueueLengthReadsFlushesAndWritesNeedNoEventLoop) {
     EXPECT_EQ(n, 72);
     // With no time to wait, a read still takes what the kernel holds.
     char buf[72];
-    expectCalls({TEST_CALL(SetComTime(kPort, 0.0), 0), TEST_CALL(ComRd(kPort, buf, 30), 30),
+    EXPECT_CALLS(TEST_CALL(SetComTime(kPort, 0.0), 0), TEST_CALL(ComRd(kPort, buf, 30), 30),
                  TEST_CALL(std::string(buf + 18, 4) == "aabb", 1),
-                 TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(GetInQLen(kPort), 0), TEST_CALL(ComRd(kPort, buf, 72), 0)});
+                 TEST_CALL(FlushInQ(kPort), 0), TEST_CALL(GetInQLen(kPort), 0), TEST_CALL(ComRd(kPort, buf, 72), 0));
     // A write is on the line, whole, when it returns.
     const std::string out = std::string("\0\7\xff", 3) + frame('w');
     EXPECT_EQ(ComWrt(kPort, out.data(), 39), 39);

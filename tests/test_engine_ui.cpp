@@ -76,11 +76,6 @@ std::string writeFile(const QTemporaryDir& dir, const char* name, const QByteArr
     return f.fileName().toStdString();
 }
 
-// Runs calls in order, each must give its result.
-void expectCalls(std::initializer_list<TestCall> calls) {
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
-}
-
 class EngineUi : public ::testing::Test {
 protected:
     // The first load in this process, which reports the unknown callback name.
@@ -129,7 +124,7 @@ TEST_F(EngineUi, BadHandlesKindsAndArgumentsFail) {
     std::string s;
     const int M = main, P1 = para1, BP = UIEBadPanel, BC = UIEBadCtrl, BV = UIEBadValue, BA = UIEBadAttr,
               NF = UIEResourceNotFound;
-    expectCalls({
+    EXPECT_CALLS(
         TEST_CALL(LoadPanel(0, "no-such-file.uir", MAINPANEL), NF), TEST_CALL(LoadPanel(0, nullptr, MAINPANEL), NF),
         TEST_CALL(LoadPanel(0, kFile, TRIGG), NF), TEST_CALL(LoadPanel(0, kFile, 99), NF),  // not in this file
         TEST_CALL(LoadPanel(9999, kFile, PARA1), BP), TEST_CALL(LoadPanel(0, junk.c_str(), MAINPANEL), NF),
@@ -160,8 +155,7 @@ TEST_F(EngineUi, BadHandlesKindsAndArgumentsFail) {
         TEST_CALL(NewCtrl(M, 99, "", 0, 0), BV), TEST_CALL(NewCtrl(9999, CTRL_TEXT_MSG, "", 0, 0), BP),
         // The build copies zu.bmp next to the test binaries.
         TEST_CALL(DisplayImageFile(M, PICTLogo, "zu.bmp"), 0), TEST_CALL(DisplayImageFile(M, BTNRun, "zu.bmp"), BC),
-        TEST_CALL(DisplayImageFile(M, PICTLogo, "no-such-image.bmp"), UIEFileOpen),
-    });
+        TEST_CALL(DisplayImageFile(M, PICTLogo, "no-such-image.bmp"), UIEFileOpen));
     TestRunEvents(40);  // a pending repaint must not touch the discarded widgets
     EXPECT_EQ(SetCtrlVal(para1, NUMPvalA, 1), 0);
 }
@@ -175,14 +169,14 @@ TEST_F(EngineUi, ChildPanelsSitInTheirParentAndTopLevelOnesAreWindows) {
     EXPECT_EQ(std::pair(panelAttr(para1, ATTR_TOP), panelAttr(para1, ATTR_LEFT)), std::pair(98, 8));
     // Shown and hidden on their own; a child is not shown at load.
     EXPECT_FALSE(TestPanelDisplayed(calib));
-    expectCalls({TEST_CALL(HidePanel(para1), 0), TEST_CALL(DisplayPanel(calib), 0)});
+    EXPECT_CALLS(TEST_CALL(HidePanel(para1), 0), TEST_CALL(DisplayPanel(calib), 0));
     EXPECT_EQ(std::tuple(TestPanelDisplayed(para1), TestPanelDisplayed(calib), panelAttr(para1, ATTR_VISIBLE)),
               std::tuple(false, true, 0));
     // HelpText1 is marked onTop: a settings page shown later does not cover
     // it, while a control without the mark stays below the pages.
     ASSERT_EQ(SetCtrlAttribute(main, HelpText1, ATTR_VISIBLE, 1), 0);
     TestFlushRepaints();
-    expectCalls({TEST_CALL(DisplayPanel(calib), 0), TEST_CALL(DisplayPanel(para1), 0)});
+    EXPECT_CALLS(TEST_CALL(DisplayPanel(calib), 0), TEST_CALL(DisplayPanel(para1), 0));
     const QObjectList& order = engine::panelWidget(main)->children();  // back to front
     const int help = order.indexOf(engine::controlWidget(main, HelpText1));
     EXPECT_GT(help, std::max(order.indexOf(paraW), order.indexOf(engine::panelWidget(calib))));
@@ -194,10 +188,10 @@ TEST_F(EngineUi, ChildPanelsSitInTheirParentAndTopLevelOnesAreWindows) {
     EXPECT_EQ(w->windowTitle(), QString::fromUtf8("Rec \xC2\xB5"));
     // Each load is a new panel with its own controls.
     const int extra = LoadPanel(0, kFile, MAINPANEL);
-    expectCalls({TEST_CALL(SetCtrlVal(extra, NUMAval, 7), 0), TEST_CALL(val(main, NUMAval), 0),
-                 TEST_CALL(DiscardPanel(extra), 0)});
+    EXPECT_CALLS(TEST_CALL(SetCtrlVal(extra, NUMAval, 7), 0), TEST_CALL(val(main, NUMAval), 0),
+                 TEST_CALL(DiscardPanel(extra), 0));
 
-    expectCalls({TEST_CALL(SetActivePanel(main), 0), TEST_CALL(SetActiveCtrl(main, BTNStop), 0)});
+    EXPECT_CALLS(TEST_CALL(SetActivePanel(main), 0), TEST_CALL(SetActiveCtrl(main, BTNStop), 0));
     EXPECT_EQ(std::pair(GetActivePanel(), GetActiveCtrl(main)), std::pair(main, +BTNStop));
     QTemporaryDir dir;
     EXPECT_TRUE(TestGrabPanel(main, dir.filePath("main.png").toStdString()) && QFile::exists(dir.filePath("main.png")));
@@ -253,7 +247,7 @@ TEST_F(EngineUi, ValuesAreKeptCoercedAndReadBackPerKind) {
     ASSERT_EQ(SetCtrlAttribute(para1, NUMPvalA, ATTR_MAX_VALUE, 5.0), 0);
     EXPECT_EQ(std::pair(val(para1, NUMPvalA), attr<double>(para1, NUMPvalA, ATTR_MAX_VALUE)), std::pair(5, 5.0));
     const int P1 = para1, T = TEXTSensorInfo;
-    expectCalls({
+    EXPECT_CALLS(
         // Radios are not exclusive: the program clears the others itself.
         TEST_CALL(SetCtrlVal(main, RBTEeprom, 1), 0), TEST_CALL(val(main, RBTRam), 1),
         // Rings select by value (DROPpmodeA items: off=0, on=1, fast=5); a value
@@ -265,10 +259,9 @@ TEST_F(EngineUi, ValuesAreKeptCoercedAndReadBackPerKind) {
         TEST_CALL(val(P1, DROPpmodeA), 7),
         // Text boxes: a line past the last extends the box with empty lines; a value replaces the whole text.
         TEST_CALL(ResetTextBox(calib, T, "one\ntwo"), 0), TEST_CALL(ReplaceTextBoxLine(calib, T, 4, "five"), 0),
-        TEST_CALL(ReplaceTextBoxLine(calib, T, 1, "TWO"), 0), TEST_CALL(attr(calib, T, ATTR_TEXT_LINES), 5),
-    });
+        TEST_CALL(ReplaceTextBoxLine(calib, T, 1, "TWO"), 0), TEST_CALL(attr(calib, T, ATTR_TEXT_LINES), 5));
     EXPECT_EQ(TestTextBoxLines(calib, T), (std::vector<std::string>{"one", "TWO", "", "", "five"}));
-    expectCalls({TEST_CALL(SetCtrlVal(calib, T, ""), 0), TEST_CALL(attr(calib, T, ATTR_TEXT_LINES), 0)});
+    EXPECT_CALLS(TEST_CALL(SetCtrlVal(calib, T, ""), 0), TEST_CALL(attr(calib, T, ATTR_TEXT_LINES), 0));
 }
 
 // What the program sets fires no events; setters only record, and the
@@ -297,12 +290,12 @@ TEST_F(EngineUi, SettersFireNothingOnlyRecordAndTheWidgetsCatchUpOnce) {
     EXPECT_TRUE(TestWaitFor([&] { return TestPushCount() == before + 3; }, 2000));
     EXPECT_EQ(TestCtrlText(main, NUMAval), "5");
     // None of it, nor any other setter, fires an event, while the widgets do show it.
-    expectCalls({TEST_CALL(SetCtrlVal(main, SWITCHDataView, 1), 0), TEST_CALL(SetCtrlVal(para1, NUMTeachA, 99), 0),
+    EXPECT_CALLS(TEST_CALL(SetCtrlVal(main, SWITCHDataView, 1), 0), TEST_CALL(SetCtrlVal(para1, NUMTeachA, 99), 0),
                  TEST_CALL(SetCtrlVal(para1, SLIDEVideoTHD_A, 17), 0),
                  TEST_CALL(SetCtrlAttribute(para1, DROPpmodeA, ATTR_CTRL_INDEX, 2), 0),
                  TEST_CALL(SetCtrlAttribute(para1, NUMTeachA, ATTR_MAX_VALUE, 50.0), 0),
                  TEST_CALL(SetCtrlAttribute(para1, SLIDEVideoTHD_A, ATTR_MAX_VALUE, 10), 0),
-                 TEST_CALL(HidePanel(para1), 0), TEST_CALL(DisplayPanel(para1), 0)});
+                 TEST_CALL(HidePanel(para1), 0), TEST_CALL(DisplayPanel(para1), 0));
     TestFlushRepaints();
     TestRunEvents(50);
     EXPECT_TRUE(g_events.empty());
@@ -320,13 +313,13 @@ TEST_F(EngineUi, AttributesTextsAndGeometryReachTheWidgets) {
     ASSERT_EQ(GetCtrlBoundingRect(main, NUMAval, &r[0], &r[1], &r[2], &r[3]), 0);
     EXPECT_EQ(r, (std::array{180, 100, 44, 120}));
     EXPECT_EQ(attr(main, NUMAval, ATTR_TOP), 200);
-    expectCalls({TEST_CALL(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 1), 0),
+    EXPECT_CALLS(TEST_CALL(SetCtrlAttribute(main, BTNRun, ATTR_DIMMED, 1), 0),
                  TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_VISIBLE, 0), 0),
                  TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_TEXT_BGCOLOR, VAL_RED), 0),
                  TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_TEXT_COLOR, VAL_WHITE), 0),
                  TEST_CALL(SetCtrlAttribute(main, DECOTitle, ATTR_FRAME_COLOR, 0x0080FF), 0),
                  TEST_CALL(SetCtrlAttribute(main, NUMAval, ATTR_LABEL_TEXT, "Position A"), 0),
-                 TEST_CALL(SetCtrlAttribute(main, STRIPRaw, ATTR_POINTS_PER_SCREEN, 250), 0)});  // goes to the chart
+                 TEST_CALL(SetCtrlAttribute(main, STRIPRaw, ATTR_POINTS_PER_SCREEN, 250), 0));  // goes to the chart
     EXPECT_EQ(std::tuple(attr(main, BTNRun, ATTR_DIMMED), attr(main, NUMAval, ATTR_VISIBLE),
                          attr<std::string>(main, NUMAval, ATTR_LABEL_TEXT), attr(main, STRIPRaw, ATTR_POINTS_PER_SCREEN)),
               std::tuple(1, 0, "Position A", 250));
@@ -353,10 +346,10 @@ TEST_F(EngineUi, AttributesTextsAndGeometryReachTheWidgets) {
 TEST_F(EngineUi, TextMessagesCreatedAtRunTime) {
     const int id = NewCtrl(main, CTRL_TEXT_MSG, "", 24, 15);
     ASSERT_GT(id, 0);
-    expectCalls({TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_FONT, VAL_APP_META_FONT), 0),
+    EXPECT_CALLS(TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_FONT, VAL_APP_META_FONT), 0),
                  TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_BGCOLOR, 0x0080FF), 0),
                  TEST_CALL(SetCtrlAttribute(main, id, ATTR_TEXT_POINT_SIZE, 18), 0),
-                 TEST_CALL(SetCtrlVal(main, id, "K-VOR-QX-MS-Scope"), 0)});
+                 TEST_CALL(SetCtrlVal(main, id, "K-VOR-QX-MS-Scope"), 0));
     EXPECT_EQ(std::tuple(attr(main, id, ATTR_LEFT), attr(main, id, ATTR_TOP), attr(main, id, ATTR_TEXT_POINT_SIZE)),
               std::tuple(15, 24, 18));
     // Sized to the text; sizes count pixels, so the title strip's 18 leaves
