@@ -1,7 +1,8 @@
 // Panels, controls and events through the engine calls, on the small
 // resource file tests/data/engine_panels.uir (main panel with two child
 // panels, a top-level pop-up), checked against what the engine answers, what
-// the widgets show and which callbacks real mouse and key events reach.
+// the widgets show and which callbacks real mouse and key events reach; and
+// the program's own resource file as start-up loads it.
 #include <QAbstractButton>
 #include <QFile>
 #include <QLineEdit>
@@ -11,14 +12,17 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "app/callbacks.h"
 #include "engine/cvi.h"
 #include "engine/internal.h"
 #include "engine/testing.h"
+#include "engine/uistate.h"
 
 using namespace std::string_literals;
 
@@ -435,6 +439,34 @@ TEST_F(EngineUi, EachKindOfActionDeliversItsEventsInOrder) {
     EXPECT_TRUE(qobject_cast<QAbstractButton*>(engine::controlWidget(main, SWITCHDataView))->isChecked());
     EXPECT_EQ(std::tuple(val(main, SWITCHDataView), val(main, RBTEeprom), TestPanelDisplayed(main)), std::tuple(1, 1, true));
     EXPECT_EQ(std::pair(TestCtrlText(para1, NUMTeachA), TestCtrlText(para1, NUMTriggThresholdA)), std::pair("77"s, "255"s));
+}
+
+// Every panel and control of ui/controls.def comes up with the kind and the
+// callback the program relies on, and what must wait for its moment starts hidden.
+TEST(UiResource, EveryPanelAndControlComesUpWithItsKindAndCallback) {
+    const char* file = "K-VOR-QX-MS-ScopeV305.uir";
+    RegisterProgramCallbacks();
+    std::map<int, int> handle{{MAINPANEL, LoadPanel(0, file, MAINPANEL)}};
+    ASSERT_GT(handle[MAINPANEL], 0);
+    for (const PanelDef& p : kPanelDefs) {
+        if (p.resourceId != MAINPANEL)
+            handle[p.resourceId] = LoadPanel(p.resourceId == POPUP ? 0 : handle[MAINPANEL], file, p.resourceId);
+        const engine::PanelState* ps = engine::panelState(handle[p.resourceId]);
+        ASSERT_NE(ps, nullptr) << p.name;
+        EXPECT_EQ(ps->callbackName, QByteArray(p.callback)) << p.name;
+    }
+    for (const ControlDef& d : kControlDefs) {
+        const engine::CtrlState* s = engine::ctrlState(handle[d.panelResourceId], d.id);
+        ASSERT_NE(s, nullptr) << d.name << " is missing from its panel";
+        // A class the loader does not know comes up as a plain widget.
+        EXPECT_STRNE(s->widget->metaObject()->className(), "QWidget") << d.name;
+        EXPECT_EQ(s->kind, d.kind) << d.name;
+        EXPECT_EQ(s->callbackName, QByteArray(d.callback)) << d.name;
+    }
+    for (int id : {HelpText1, HelpText2, BTNWriteXFMA, BTNWriteXFSL})
+        EXPECT_EQ(attr(handle[kControlDefs[id - 1].panelResourceId], id, ATTR_VISIBLE), 0) << kControlDefs[id - 1].name;
+    DiscardPanel(handle[POPUP]);
+    DiscardPanel(handle[MAINPANEL]);  // its child panels go with it
 }
 
 }  // namespace
