@@ -16,7 +16,8 @@
 
 namespace {
 
-// A panel put together in code: two graphs, a strip chart and a button.
+// A panel put together in code: two graphs, a strip chart (7 traces, 101
+// points to a screen, as the live loop sets it) and a button.
 class GraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,6 +32,8 @@ protected:
         panel = engine::adoptPanel(root.get(), 0, MAINPANEL);
         root->show();
         TestRunEvents(50);  // first layout and the initial frame
+        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 7), 0);
+        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_POINTS_PER_SCREEN, 101), 0);
     }
     void TearDown() override { engine::forgetPanel(panel); }
     int plotLine(const double* x, const double* y, int n) {
@@ -170,16 +173,7 @@ TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     EXPECT_EQ(std::pair(TestGraphRepaints(panel, GRAPHVideoMaster), video->plottableCount() - 2), std::pair(hidden + 1, 51));
 }
 
-class StripTest : public GraphTest {
-protected:
-    void SetUp() override {
-        GraphTest::SetUp();
-        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 7), 0);
-        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_POINTS_PER_SCREEN, 101), 0);
-    }
-};
-
-TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
+TEST_F(GraphTest, StripWindowHoldsTheNewestPointsAndStaysBounded) {
     // Each call as the live loop makes it: a 100-sample history of 7 values,
     // each value encoding (sample number, trace).
     std::vector<double> v(700);
@@ -216,7 +210,7 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
 // Values are interleaved by trace; start and skip pick them: from index 1,
 // skipping 1 between values, (1,3) (5,7). Three values are no whole number
 // of samples for two traces. Traces are hidden and coloured one by one.
-TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
+TEST_F(GraphTest, StripInterleavedValuesTraceAttributesAndValueAxis) {
     for (int t = 1; t <= 5; ++t) EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, t, ATTR_TRACE_VISIBLE, 0), 0);
     EXPECT_CALLS(TEST_CALL(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0),
                  TEST_CALL(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0));
@@ -238,44 +232,38 @@ TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
 
 // Bad handles, the wrong kind of control and bad arguments fail before
 // anything is kept or changed.
-TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
+TEST_F(GraphTest, BadHandlesKindsAndArgumentsFail) {
     const double x[] = {1, 2}, y[] = {3, 4}, v[] = {1, 2, 3, 4, 5, 6, 7};
     const uint16_t y16[] = {3, 4}, *none16 = nullptr;
     const int p = panel, bad = panel + 1000, G = GRAPHVideoMaster, B = GRAPHBarMaster, S = STRIPRaw;
-    const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL;
+    const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL, BP = UIEBadPanel, BC = UIEBadCtrl, BV = UIEBadValue;
     ASSERT_EQ(SetAxisScalingMode(p, G, LEFT, MAN, 0, 256), 0);
     EXPECT_CALLS(
-        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel),
-        TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
-        TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), UIEBadPanel),
+        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), BP), TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), BP),
+        TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), BP),
         // Not a graph, or the other kind of chart.
-        TEST_CALL(PlotXY(p, S, x, y, 2, 0, 0, 0, 1, 0), UIEBadCtrl), TEST_CALL(PlotStripChart(p, G, v, 1, 0, 0), UIEBadCtrl),
-        TEST_CALL(SetAxisScalingMode(p, BTNVideo, LEFT, MAN, 0, 1), UIEBadCtrl),
+        TEST_CALL(PlotXY(p, S, x, y, 2, 0, 0, 0, 1, 0), BC), TEST_CALL(PlotStripChart(p, G, v, 1, 0, 0), BC),
+        TEST_CALL(SetAxisScalingMode(p, BTNVideo, LEFT, MAN, 0, 1), BC),
         // Counts, arrays, styles, starts and skips.
-        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 0, 0, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, -7, 0, 0), UIEBadValue),
-        TEST_CALL(PlotStripChart(p, S, v, 7, -1, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, 7, 0, -1), UIEBadValue),
-        TEST_CALL(PlotStripChart(p, S, nullptr, 7, 0, 0), UIEBadValue), TEST_CALL(DeleteGraphPlot(p, G, 0, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), BV), TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), BV),
+        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), BV), TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), BV),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), BV), TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), BV),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 0, 0, 0), BV), TEST_CALL(PlotStripChart(p, S, v, -7, 0, 0), BV),
+        TEST_CALL(PlotStripChart(p, S, v, 7, -1, 0), BV), TEST_CALL(PlotStripChart(p, S, v, 7, 0, -1), BV),
+        TEST_CALL(PlotStripChart(p, S, nullptr, 7, 0, 0), BV),
         // Empty or reversed ranges, unknown axes or modes; a strip chart has only its value axis.
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 9, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, S, VAL_BOTTOM_XAXIS, MAN, 0, 10), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, S, LEFT, MAN, 10, 0), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), BV),
+        TEST_CALL(SetAxisScalingMode(p, S, LEFT, MAN, 10, 0), BV),
+        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), BV), TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), BV),
+        TEST_CALL(SetAxisScalingMode(p, S, VAL_BOTTOM_XAXIS, MAN, 0, 10), BV),
         // Cursors are numbered 1 and 2, traces 1 to the count.
-        TEST_CALL(SetGraphCursor(p, B, 0, 1, 1), UIEBadValue), TEST_CALL(SetGraphCursor(p, B, 3, 1, 1), UIEBadValue),
-        TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_POINT_STYLE, 99), UIEBadValue),
-        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_POINT_STYLE, VAL_CROSS), UIEBadValue),
-        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_COLOR, 0), UIEBadValue),
+        TEST_CALL(SetGraphCursor(p, B, 0, 1, 1), BV), TEST_CALL(SetGraphCursor(p, B, 3, 1, 1), BV),
+        TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_POINT_STYLE, 99), BV),
+        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_POINT_STYLE, VAL_CROSS), BV),
+        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_COLOR, 0), BV),
         TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_TRACE_COLOR, 0), UIEBadAttr),
-        TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), UIEBadValue),
-        TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), UIEBadValue),
+        TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), BV),
+        TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), BV),
         TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr));
     video->flush();
     EXPECT_EQ(std::tuple(graph().plots.size(), stripData().pointsPlotted, video->yAxis->range()),
