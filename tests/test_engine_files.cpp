@@ -64,47 +64,34 @@ TEST_F(FilesTest, ColumnFileRoundTripsAndTheReaderTakesTheFirstNumbers) {
     for (int i = 0; i < 30000; ++i) ASSERT_EQ(many[i], static_cast<uint32_t>(i * 131 % 65536)) << i;
 }
 
-TEST_F(FilesTest, FailedReadsLeaveTheArrayUntouched) {
-    const std::string f = path("bad.dat");
-    const std::string unsignedCases[] = {
-        "1 2", "", "1 2 x", "1 2 3x", "1 2.5 3", "1 1e3 3", "1 - 3", "1 0x10 3", "1 4294967296 3", "1 -1 3",
-        "1 99999999999999999999999999 3", std::string("1 2\0 3", 6)};
-    const std::array<uint32_t, 3> untouched = {11, 22, 33};
-    for (const std::string& text : unsignedCases) {
-        spit(f, text);
-        std::array<uint32_t, 3> v = untouched;
-        EXPECT_EQ(FileToArray(f.c_str(), v.data(), 3), UIEFileRead) << text;
-        EXPECT_EQ(v, untouched) << text;
-    }
-    for (const char* text : {"32768", "-32769", "70000"}) {
-        spit(f, text);
-        int16_t s = 99;
-        EXPECT_EQ(FileToArray(f.c_str(), &s, 1), UIEFileRead) << text;
-        EXPECT_EQ(s, 99) << text;
-    }
-}
-
 // Missing files and directories, directories where a file should be, a full
-// disk (it shows only when the data is flushed) and bad counts fail, and a
-// failed read leaves the array as it was.
-TEST_F(FilesTest, BadNamesCountsAndDevicesFail) {
+// disk (it shows only when the data is flushed), bad counts, and texts that
+// do not hold the numbers asked for fail; a failed read leaves the array as it was.
+TEST_F(FilesTest, BadNamesCountsContentsAndDevicesFail) {
     const std::string rec = path("rec.dat"), gone = path("missing.dat"), noDir = path("no/dir/x");
     const std::string home = dir.path().toStdString();
     const char *f = rec.c_str(), *missing = gone.c_str(), *d = home.c_str(), *nowhere = noDir.c_str(), *full = "/dev/full";
     const uint32_t u[] = {7, 8, 9};
     std::array<uint32_t, 3> v = {11, 22, 33};
-    char out[MAX_PATHNAME_LEN];
-    const std::string dirName(200, 'd'), tooLong(MAX_PATHNAME_LEN - 201, 'f');  // one byte more than fits
     EXPECT_CALLS(
-        TEST_CALL(FileToArray(missing, v.data(), 3), UIEFileOpen), TEST_CALL(FileToArray(d, v.data(), 3), UIEFileOpen),
-        TEST_CALL(FileToArray(f, v.data(), -1), UIEBadValue), TEST_CALL(ArrayToFile(d, u, 3, 10), UIEFileOpen),
-        TEST_CALL(ArrayToFile(nowhere, u, 3, 10), UIEFileOpen), TEST_CALL(ArrayToFile("", u, 3, 10), UIEFileOpen),
+        TEST_CALL(FileToArray(missing, v.data(), 3), UIEFileOpen), TEST_CALL(FileToArray(f, v.data(), -1), UIEBadValue),
+        TEST_CALL(ArrayToFile(d, u, 3, 10), UIEFileOpen), TEST_CALL(ArrayToFile("", u, 3, 10), UIEFileOpen),
         TEST_CALL(ArrayToFileAppend(f, "x", -1), UIEBadValue), TEST_CALL(ArrayToFileAppend(nowhere, "xyz", 3), UIEFileOpen),
         TEST_CALL(ArrayToFileAppend(full, "xyz", 3), UIEFileWrite), TEST_CALL(ArrayToFileAppend(full, u, 3, 16), UIEFileWrite),
-        TEST_CALL(CVI_DeleteFile(missing), UIEFileOpen), TEST_CALL(CVI_DeleteFile(""), UIEFileOpen),
-        TEST_CALL(MakePathname(dirName.c_str(), tooLong.c_str(), out), -1));
-    EXPECT_EQ(v, (std::array<uint32_t, 3>{11, 22, 33}));
-    EXPECT_STREQ(out, "");
+        TEST_CALL(CVI_DeleteFile(missing), UIEFileOpen), TEST_CALL(CVI_DeleteFile(""), UIEFileOpen));
+    // Too few numbers, tokens that are no decimal integers, a lone sign, values out of the type's range.
+    const std::string texts[] = {"1 2", "1 0x10 3", std::string("1 2\0 3", 6), "1 - 3", "1 4294967296 3", "1 -1 3",
+                                 "1 99999999999999999999999999 3"};
+    for (const std::string& text : texts) {
+        spit(rec, text);
+        EXPECT_EQ(FileToArray(f, v.data(), 3), UIEFileRead) << text;
+    }
+    int16_t s = 99;
+    for (const char* text : {"32768", "-32769"}) {
+        spit(rec, text);
+        EXPECT_EQ(FileToArray(f, &s, 1), UIEFileRead) << text;
+    }
+    EXPECT_EQ(std::pair(v, s), std::pair(std::array<uint32_t, 3>{11, 22, 33}, int16_t{99}));
 }
 
 // Appends write raw text and number rows; a failed replacement leaves the
@@ -146,6 +133,8 @@ TEST(Paths, JoinWithinTheBufferAndTheProjectDirectory) {
     const std::string dirName(200, 'd'), fits(MAX_PATHNAME_LEN - 1 - 201, 'f');
     ASSERT_EQ(MakePathname(dirName.c_str(), fits.c_str(), out), 0);
     EXPECT_EQ(std::strlen(out), static_cast<std::size_t>(MAX_PATHNAME_LEN - 1));
+    EXPECT_EQ(MakePathname(dirName.c_str(), (fits + "f").c_str(), out), -1);
+    EXPECT_STREQ(out, "") << "one byte more leaves no path";
     // The executable's directory unless set.
     SetProjectDir("/tmp/kvor-project");
     EXPECT_TRUE(GetProjectDir(out) == 0 && std::string(out) == "/tmp/kvor-project") << out;
@@ -198,7 +187,6 @@ TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
         {"KVORpara", VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {"UPPER.CFG", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "UPPER.CFG"},
         {"free.txt", VAL_OK_BUTTON, 0, VAL_NEW_FILE_SELECTED, "free.txt"},
-        {path("KVORpara.cfg"), VAL_LOAD_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {path("missing.cfg"), VAL_LOAD_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
         {dir.path().toStdString(), VAL_SELECT_BUTTON, 0, VAL_NO_FILE_SELECTED, nullptr},
         {"", VAL_OK_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
