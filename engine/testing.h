@@ -10,8 +10,6 @@
 #include "engine/testing_graph.h"
 #include "engine/testing_io.h"
 
-// Runs events for `ms` milliseconds of wall time.
-void TestRunEvents(int ms);
 // Runs events until pred() holds or `ms` pass; returns pred().
 template <class Pred>
 bool TestWaitFor(Pred pred, int ms) {
@@ -19,6 +17,8 @@ bool TestWaitFor(Pred pred, int ms) {
         if (Timer() > end) return pred();
     return true;
 }
+// Runs events for `ms` milliseconds of wall time.
+inline void TestRunEvents(int ms) { TestWaitFor([] { return false; }, ms); }
 
 // A row of a table of calls, which run in the order written.
 struct TestCall { const char* call; int result, expected; };
