@@ -41,8 +41,7 @@ protected:
     QTemporaryDir dir;
 };
 
-// Columns round-trip; the reader takes the first numbers whatever the
-// spacing, also across its read chunks.
+// Whatever the spacing, also across the reader's chunks.
 TEST_F(FilesTest, ColumnFileRoundTripsAndTheReaderTakesTheFirstNumbers) {
     const uint32_t values[] = {1, 0, 65535, 4294967295u, 123456};
     const std::string f = path("para.cfg");
@@ -64,9 +63,7 @@ TEST_F(FilesTest, ColumnFileRoundTripsAndTheReaderTakesTheFirstNumbers) {
     for (int i = 0; i < 30000; ++i) ASSERT_EQ(many[i], static_cast<uint32_t>(i * 131 % 65536)) << i;
 }
 
-// Missing files and directories, directories where a file should be, a full
-// disk (it shows only when the data is flushed), bad counts, and texts that
-// do not hold the numbers asked for fail; a failed read leaves the array as it was.
+// A full disk shows only when the data is flushed; a failed read leaves the array as it was.
 TEST_F(FilesTest, BadNamesCountsContentsAndDevicesFail) {
     const std::string rec = path("rec.dat"), gone = path("missing.dat"), noDir = path("no/dir/x");
     const std::string home = dir.path().toStdString();
@@ -94,8 +91,7 @@ TEST_F(FilesTest, BadNamesCountsContentsAndDevicesFail) {
     EXPECT_EQ(std::pair(v, s), std::pair(std::array<uint32_t, 3>{11, 22, 33}, int16_t{99}));
 }
 
-// Appends write raw text and number rows; a failed replacement leaves the
-// old file whole; Latin-1 names round-trip.
+// Raw text and number rows; a failed replacement leaves the old file whole.
 TEST_F(FilesTest, AppendsReplacementsAndLatin1Names) {
     const std::string f = path("rec.dat");
     const char label[] = "SETPOINT-VALUE [\xB5m]: ";
@@ -172,9 +168,8 @@ protected:
     char buf[MAX_PATHNAME_LEN + 40];
 };
 
-// Typed names without the extension get it; relative ones land in the
-// dialog's directory. Loading takes only existing files; cancelling, and a
-// path too long for the buffer (cut, it would name another file), give none.
+// Typed names without the extension get it; relative ones land in the dialog's
+// directory. A path too long for the buffer would name another file if cut.
 TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
     const struct {
         std::string answer;
@@ -201,8 +196,7 @@ TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
     EXPECT_EQ(std::string(buf + MAX_PATHNAME_LEN, 40), std::string(40, 'Z')) << "written past the buffer";
 }
 
-// Scripted runs without dialogs: queued answers still win; an unqueued
-// pop-up answers no and says on stderr what it was asked.
+// Scripted runs: queued answers still win; stderr says what was asked.
 TEST_F(PopupTest, WithoutDialogsAnUnqueuedPopupAnswersNoAndSaysSo) {
     setenv("KVOR_NO_DIALOGS", "1", 1);
     TestQueueConfirm(1);

@@ -16,8 +16,7 @@
 
 namespace {
 
-// A panel put together in code: two graphs, a strip chart (7 traces, 101
-// points to a screen, as the live loop sets it) and a button.
+// A panel put together in code: two graphs, a strip chart and a button.
 class GraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -32,7 +31,7 @@ protected:
         panel = engine::adoptPanel(root.get(), 0, MAINPANEL);
         root->show();
         TestRunEvents(50);  // first layout and the initial frame
-        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 7), 0);
+        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 7), 0);  // as the live loop sets it
         ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_POINTS_PER_SCREEN, 101), 0);
     }
     void TearDown() override { engine::forgetPanel(panel); }
@@ -99,8 +98,7 @@ TEST_F(GraphTest, PlotsAreKeptAndDrawnWithTheirStylesInOrder) {
               std::tuple(QPointF(1000, 1.0), QPointF(1040, 0.25), QColor(Qt::blue), QColor(0xE0E0E0)));
 }
 
-// Plots are deleted by handle or all at once, handles are never reused,
-// and the cursors stay: moved, coloured, hidden with no point.
+// Handles are never reused; the cursors are moved, coloured, hidden with no point.
 TEST_F(GraphTest, PlotsAreDeletedAndCursorsStay) {
     const std::vector<double> x = ramp(10), y = ramp(10, 5);
     const std::vector<int> h = {plotLine(x.data(), y.data(), 10), plotLine(x.data(), y.data(), 10),
@@ -144,8 +142,7 @@ TEST_F(GraphTest, AxisRangesAreKeptAndApplied) {
               std::tuple(2048.0, QString("Volt"), true));
 }
 
-// Repaints are coalesced: however many calls come, with or without events
-// between them, the graph draws once per frame, and a hidden graph waits.
+// Once per frame, with or without events between the calls.
 TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     const std::vector<double> x = ramp(16);
     std::vector<double> y = x;
@@ -230,8 +227,7 @@ TEST_F(GraphTest, StripInterleavedValuesTraceAttributesAndValueAxis) {
     EXPECT_EQ(std::pair(strip->graph(0)->data()->size(), strip->xAxis->range().lower), std::pair(2, 0.0));
 }
 
-// Bad handles, the wrong kind of control and bad arguments fail before
-// anything is kept or changed.
+// They fail before anything is kept or changed.
 TEST_F(GraphTest, BadHandlesKindsAndArgumentsFail) {
     const double x[] = {1, 2}, y[] = {3, 4}, v[] = {1, 2, 3, 4, 5, 6, 7};
     const uint16_t y16[] = {3, 4}, *none16 = nullptr;

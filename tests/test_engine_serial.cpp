@@ -1,5 +1,4 @@
-// The RS-232 calls over real pseudo-terminals: the test plays the device on
-// the master side.
+// The RS-232 calls over real pseudo-terminals; the test plays the device on the master side.
 #include <gtest/gtest.h>
 
 #include <QObject>
@@ -80,10 +79,8 @@ protected:
     Notifications note;
 };
 
-// Bad arguments, busy or missing devices and ports not open all fail;
-// closing releases the device at once, so the drop-down closes and reopens
-// in one go. Port numbers without a device are listed as such, and
-// overrides survive re-reading the system's ports.
+// Closing releases the device at once, so the drop-down closes and reopens
+// in one go; overrides survive re-reading the system's ports.
 TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
     const char* tty = pty.path().c_str();
     auto open = [](const char* path, long baud, int parity, int data, int stop) {
@@ -149,8 +146,6 @@ TEST_F(SerialTest, NotifiesOncePerCrossingOfTheCount) {
     ASSERT_TRUE(notified(4));
 }
 
-// Reopening, installing without a function and closing from inside the
-// function end the notification.
 TEST_F(SerialTest, ReopeningInstallingWithoutAFunctionOrClosingEndsTheNotification) {
     notifyOn();
     ASSERT_EQ(openPort(), 0);
