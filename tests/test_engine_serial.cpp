@@ -99,6 +99,7 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
         TEST_CALL(open(tty, 0, 0, 8, 1), bad), TEST_CALL(open(tty, 19200, 5, 8, 1), bad),
         TEST_CALL(open(tty, 19200, -1, 8, 1), bad), TEST_CALL(open(tty, 19200, 0, 9, 1), bad),
         TEST_CALL(open(tty, 19200, 0, 4, 1), bad), TEST_CALL(open(tty, 19200, 0, 8, 3), bad),
+        TEST_CALL(open(tty, 19200, 0, 8, 0), bad),
         TEST_CALL(GetInQLen(kOther), closed), TEST_CALL(ComWrt(kOther, buf, 36), closed),
         TEST_CALL(ComRd(kOther, buf, 36), closed), TEST_CALL(FlushInQ(kOther), closed),
         TEST_CALL(InstallComCallback(kOther, LWRS_RECEIVE, 36, 0x55, onReceive, nullptr), closed),
