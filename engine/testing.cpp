@@ -20,10 +20,6 @@
 
 using namespace engine;
 
-void TestRunEvents(int ms) {
-    for (const double end = Timer() + ms / 1000.0; Timer() < end;) ProcessSystemEvents();
-}
-
 namespace {
 
 // The control's widget with the program's latest state on it, or nullptr.

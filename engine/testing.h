@@ -10,8 +10,6 @@
 #include "engine/testing_graph.h"
 #include "engine/testing_io.h"
 
-// Runs events for `ms` milliseconds of wall time.
-void TestRunEvents(int ms);
 // Runs events until pred() holds or `ms` pass; returns pred().
 template <class Pred>
 bool TestWaitFor(Pred pred, int ms) {
@@ -19,10 +17,15 @@ bool TestWaitFor(Pred pred, int ms) {
         if (Timer() > end) return pred();
     return true;
 }
+// Runs events for `ms` milliseconds of wall time.
+inline void TestRunEvents(int ms) { TestWaitFor([] { return false; }, ms); }
 
 // A row of a table of calls, which run in the order written.
 struct TestCall { const char* call; int result, expected; };
 #define TEST_CALL(call, expected) TestCall{#call, static_cast<int>(call), (expected)}
+// In a GoogleTest test: runs TEST_CALL rows in order, each must give its result.
+#define EXPECT_CALLS(...) \
+    for (const TestCall& testCall : {__VA_ARGS__}) EXPECT_EQ(testCall.result, testCall.expected) << testCall.call
 
 // Acting as the user: each pushes pending state to the widgets first (the
 // user sees what the program set), then sends real mouse and key events to

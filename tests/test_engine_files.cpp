@@ -41,8 +41,7 @@ protected:
     QTemporaryDir dir;
 };
 
-// Columns round-trip; the reader takes the first numbers whatever the
-// spacing, also across its read chunks.
+// Whatever the spacing, also across the reader's chunks.
 TEST_F(FilesTest, ColumnFileRoundTripsAndTheReaderTakesTheFirstNumbers) {
     const uint32_t values[] = {1, 0, 65535, 4294967295u, 123456};
     const std::string f = path("para.cfg");
@@ -64,53 +63,35 @@ TEST_F(FilesTest, ColumnFileRoundTripsAndTheReaderTakesTheFirstNumbers) {
     for (int i = 0; i < 30000; ++i) ASSERT_EQ(many[i], static_cast<uint32_t>(i * 131 % 65536)) << i;
 }
 
-TEST_F(FilesTest, FailedReadsLeaveTheArrayUntouched) {
-    const std::string f = path("bad.dat");
-    const std::string unsignedCases[] = {
-        "1 2", "", "1 2 x", "1 2 3x", "1 2.5 3", "1 1e3 3", "1 - 3", "1 0x10 3", "1 4294967296 3", "1 -1 3",
-        "1 99999999999999999999999999 3", std::string("1 2\0 3", 6)};
-    const std::array<uint32_t, 3> untouched = {11, 22, 33};
-    for (const std::string& text : unsignedCases) {
-        spit(f, text);
-        std::array<uint32_t, 3> v = untouched;
-        EXPECT_EQ(FileToArray(f.c_str(), v.data(), 3), UIEFileRead) << text;
-        EXPECT_EQ(v, untouched) << text;
-    }
-    for (const char* text : {"32768", "-32769", "70000"}) {
-        spit(f, text);
-        int16_t s = 99;
-        EXPECT_EQ(FileToArray(f.c_str(), &s, 1), UIEFileRead) << text;
-        EXPECT_EQ(s, 99) << text;
-    }
-}
-
-// Missing files and directories, directories where a file should be, a full
-// disk (it shows only when the data is flushed) and bad counts fail, and a
-// failed read leaves the array as it was.
-TEST_F(FilesTest, BadNamesCountsAndDevicesFail) {
+// A full disk shows only when the data is flushed; a failed read leaves the array as it was.
+TEST_F(FilesTest, BadNamesCountsContentsAndDevicesFail) {
     const std::string rec = path("rec.dat"), gone = path("missing.dat"), noDir = path("no/dir/x");
     const std::string home = dir.path().toStdString();
     const char *f = rec.c_str(), *missing = gone.c_str(), *d = home.c_str(), *nowhere = noDir.c_str(), *full = "/dev/full";
     const uint32_t u[] = {7, 8, 9};
     std::array<uint32_t, 3> v = {11, 22, 33};
-    char out[MAX_PATHNAME_LEN];
-    const std::string dirName(200, 'd'), tooLong(MAX_PATHNAME_LEN - 201, 'f');  // one byte more than fits
-    const TestCall calls[] = {
-        TEST_CALL(FileToArray(missing, v.data(), 3), UIEFileOpen), TEST_CALL(FileToArray(d, v.data(), 3), UIEFileOpen),
-        TEST_CALL(FileToArray(f, v.data(), -1), UIEBadValue), TEST_CALL(ArrayToFile(d, u, 3, 10), UIEFileOpen),
-        TEST_CALL(ArrayToFile(nowhere, u, 3, 10), UIEFileOpen), TEST_CALL(ArrayToFile("", u, 3, 10), UIEFileOpen),
+    EXPECT_CALLS(
+        TEST_CALL(FileToArray(missing, v.data(), 3), UIEFileOpen), TEST_CALL(FileToArray(f, v.data(), -1), UIEBadValue),
+        TEST_CALL(ArrayToFile(d, u, 3, 10), UIEFileOpen), TEST_CALL(ArrayToFile("", u, 3, 10), UIEFileOpen),
         TEST_CALL(ArrayToFileAppend(f, "x", -1), UIEBadValue), TEST_CALL(ArrayToFileAppend(nowhere, "xyz", 3), UIEFileOpen),
         TEST_CALL(ArrayToFileAppend(full, "xyz", 3), UIEFileWrite), TEST_CALL(ArrayToFileAppend(full, u, 3, 16), UIEFileWrite),
-        TEST_CALL(CVI_DeleteFile(missing), UIEFileOpen), TEST_CALL(CVI_DeleteFile(""), UIEFileOpen),
-        TEST_CALL(MakePathname(dirName.c_str(), tooLong.c_str(), out), -1),
-    };
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
-    EXPECT_EQ(v, (std::array<uint32_t, 3>{11, 22, 33}));
-    EXPECT_STREQ(out, "");
+        TEST_CALL(CVI_DeleteFile(missing), UIEFileOpen), TEST_CALL(CVI_DeleteFile(""), UIEFileOpen));
+    // Too few numbers, tokens that are no decimal integers, a lone sign, values out of the type's range.
+    const std::string texts[] = {"1 2", "1 0x10 3", std::string("1 2\0 3", 6), "1 - 3", "1 4294967296 3", "1 -1 3",
+                                 "1 99999999999999999999999999 3"};
+    for (const std::string& text : texts) {
+        spit(rec, text);
+        EXPECT_EQ(FileToArray(f, v.data(), 3), UIEFileRead) << text;
+    }
+    int16_t s = 99;
+    for (const char* text : {"32768", "-32769"}) {
+        spit(rec, text);
+        EXPECT_EQ(FileToArray(f, &s, 1), UIEFileRead) << text;
+    }
+    EXPECT_EQ(std::pair(v, s), std::pair(std::array<uint32_t, 3>{11, 22, 33}, int16_t{99}));
 }
 
-// Appends write raw text and number rows; a failed replacement leaves the
-// old file whole; Latin-1 names round-trip.
+// Raw text and number rows; a failed replacement leaves the old file whole.
 TEST_F(FilesTest, AppendsReplacementsAndLatin1Names) {
     const std::string f = path("rec.dat");
     const char label[] = "SETPOINT-VALUE [\xB5m]: ";
@@ -148,6 +129,8 @@ TEST(Paths, JoinWithinTheBufferAndTheProjectDirectory) {
     const std::string dirName(200, 'd'), fits(MAX_PATHNAME_LEN - 1 - 201, 'f');
     ASSERT_EQ(MakePathname(dirName.c_str(), fits.c_str(), out), 0);
     EXPECT_EQ(std::strlen(out), static_cast<std::size_t>(MAX_PATHNAME_LEN - 1));
+    EXPECT_EQ(MakePathname(dirName.c_str(), (fits + "f").c_str(), out), -1);
+    EXPECT_STREQ(out, "") << "one byte more leaves no path";
     // The executable's directory unless set.
     SetProjectDir("/tmp/kvor-project");
     EXPECT_TRUE(GetProjectDir(out) == 0 && std::string(out) == "/tmp/kvor-project") << out;
@@ -185,9 +168,8 @@ protected:
     char buf[MAX_PATHNAME_LEN + 40];
 };
 
-// Typed names without the extension get it; relative ones land in the
-// dialog's directory. Loading takes only existing files; cancelling, and a
-// path too long for the buffer (cut, it would name another file), give none.
+// Typed names without the extension get it; relative ones land in the dialog's
+// directory. A path too long for the buffer would name another file if cut.
 TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
     const struct {
         std::string answer;
@@ -200,7 +182,6 @@ TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
         {"KVORpara", VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {"UPPER.CFG", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "UPPER.CFG"},
         {"free.txt", VAL_OK_BUTTON, 0, VAL_NEW_FILE_SELECTED, "free.txt"},
-        {path("KVORpara.cfg"), VAL_LOAD_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {path("missing.cfg"), VAL_LOAD_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
         {dir.path().toStdString(), VAL_SELECT_BUTTON, 0, VAL_NO_FILE_SELECTED, nullptr},
         {"", VAL_OK_BUTTON, 1, VAL_NO_FILE_SELECTED, nullptr},
@@ -215,8 +196,7 @@ TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
     EXPECT_EQ(std::string(buf + MAX_PATHNAME_LEN, 40), std::string(40, 'Z')) << "written past the buffer";
 }
 
-// Scripted runs without dialogs: queued answers still win; an unqueued
-// pop-up answers no and says on stderr what it was asked.
+// Scripted runs: queued answers still win; stderr says what was asked.
 TEST_F(PopupTest, WithoutDialogsAnUnqueuedPopupAnswersNoAndSaysSo) {
     setenv("KVOR_NO_DIALOGS", "1", 1);
     TestQueueConfirm(1);

@@ -31,6 +31,8 @@ protected:
         panel = engine::adoptPanel(root.get(), 0, MAINPANEL);
         root->show();
         TestRunEvents(50);  // first layout and the initial frame
+        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 7), 0);  // as the live loop sets it
+        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_POINTS_PER_SCREEN, 101), 0);
     }
     void TearDown() override { engine::forgetPanel(panel); }
     int plotLine(const double* x, const double* y, int n) {
@@ -60,11 +62,6 @@ protected:
     CviStripChart* strip = new CviStripChart(root.get());
     int panel = 0;
 };
-
-// Runs calls in order, each must give its result.
-void expectCalls(std::initializer_list<TestCall> calls) {
-    for (const TestCall& c : calls) EXPECT_EQ(c.result, c.expected) << c.call;
-}
 
 std::vector<double> ramp(int n, double from = 0, double step = 1) {
     std::vector<double> v;
@@ -101,26 +98,25 @@ TEST_F(GraphTest, PlotsAreKeptAndDrawnWithTheirStylesInOrder) {
               std::tuple(QPointF(1000, 1.0), QPointF(1040, 0.25), QColor(Qt::blue), QColor(0xE0E0E0)));
 }
 
-// Plots are deleted by handle or all at once, handles are never reused,
-// and the cursors stay: moved, coloured, hidden with no point.
+// Handles are never reused; the cursors are moved, coloured, hidden with no point.
 TEST_F(GraphTest, PlotsAreDeletedAndCursorsStay) {
     const std::vector<double> x = ramp(10), y = ramp(10, 5);
     const std::vector<int> h = {plotLine(x.data(), y.data(), 10), plotLine(x.data(), y.data(), 10),
                                 PlotRectangle(panel, GRAPHVideoMaster, 1, 0, 2, 1, VAL_GREEN, VAL_GREEN)};
     const int p = panel, G = GRAPHVideoMaster, B = GRAPHBarMaster, now = VAL_IMMEDIATE_DRAW;
-    expectCalls({TEST_CALL(DeleteGraphPlot(p, G, h[0], now), 0), TEST_CALL(DeleteGraphPlot(p, G, h[0], now), UIEBadValue),
+    EXPECT_CALLS(TEST_CALL(DeleteGraphPlot(p, G, h[0], now), 0), TEST_CALL(DeleteGraphPlot(p, G, h[0], now), UIEBadValue),
                  TEST_CALL(!graph().plot(h[0]) && graph().plot(h[1]) && graph().plots.size() == 2, true),
                  TEST_CALL(DeleteGraphPlot(p, G, VAL_ALL_PLOTS, now), 0),
                  TEST_CALL(graph().plots.size() + drawn(video).size(), 0),
-                 TEST_CALL(video->itemCount(), 2)});  // only the cursor lines
+                 TEST_CALL(video->itemCount(), 2));  // only the cursor lines
     const int fresh = plotLine(x.data(), y.data(), 10);
     for (int old : h) EXPECT_NE(fresh, old);
-    expectCalls({TEST_CALL(visibleOverlayParts(bar), 0),  // never placed: not drawn
+    EXPECT_CALLS(TEST_CALL(visibleOverlayParts(bar), 0),  // never placed: not drawn
                  TEST_CALL(SetGraphCursor(p, B, 1, 1024, 0.75), 0), TEST_CALL(SetGraphCursor(p, B, 2, 10, 0.75), 0),
                  TEST_CALL(SetCursorAttribute(p, B, 2, ATTR_CURSOR_POINT_STYLE, VAL_DOTTED_SOLID_CIRCLE), 0),
                  TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_COLOR, VAL_BLUE), 0), TEST_CALL(visibleOverlayParts(bar), 4),
                  TEST_CALL(SetCursorAttribute(p, B, 2, ATTR_CURSOR_POINT_STYLE, VAL_NO_POINT), 0),
-                 TEST_CALL(DeleteGraphPlot(p, B, VAL_ALL_PLOTS, now), 0), TEST_CALL(visibleOverlayParts(bar), 2)});
+                 TEST_CALL(DeleteGraphPlot(p, B, VAL_ALL_PLOTS, now), 0), TEST_CALL(visibleOverlayParts(bar), 2));
     auto* line = qobject_cast<QCPItemStraightLine*>(bar->item(0));
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(std::pair(line->point1->coords().x(), line->pen().color()), std::pair(1024.0, QColor(Qt::blue)));
@@ -146,8 +142,7 @@ TEST_F(GraphTest, AxisRangesAreKeptAndApplied) {
               std::tuple(2048.0, QString("Volt"), true));
 }
 
-// Repaints are coalesced: however many calls come, with or without events
-// between them, the graph draws once per frame, and a hidden graph waits.
+// Once per frame, with or without events between the calls.
 TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     const std::vector<double> x = ramp(16);
     std::vector<double> y = x;
@@ -175,16 +170,7 @@ TEST_F(GraphTest, ManyCallsDrawOnceAndHiddenGraphsWait) {
     EXPECT_EQ(std::pair(TestGraphRepaints(panel, GRAPHVideoMaster), video->plottableCount() - 2), std::pair(hidden + 1, 51));
 }
 
-class StripTest : public GraphTest {
-protected:
-    void SetUp() override {
-        GraphTest::SetUp();
-        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 7), 0);
-        ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_POINTS_PER_SCREEN, 101), 0);
-    }
-};
-
-TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
+TEST_F(GraphTest, StripWindowHoldsTheNewestPointsAndStaysBounded) {
     // Each call as the live loop makes it: a 100-sample history of 7 values,
     // each value encoding (sample number, trace).
     std::vector<double> v(700);
@@ -221,10 +207,10 @@ TEST_F(StripTest, WindowHoldsTheNewestPointsAndStaysBounded) {
 // Values are interleaved by trace; start and skip pick them: from index 1,
 // skipping 1 between values, (1,3) (5,7). Three values are no whole number
 // of samples for two traces. Traces are hidden and coloured one by one.
-TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
+TEST_F(GraphTest, StripInterleavedValuesTraceAttributesAndValueAxis) {
     for (int t = 1; t <= 5; ++t) EXPECT_EQ(SetTraceAttribute(panel, STRIPRaw, t, ATTR_TRACE_VISIBLE, 0), 0);
-    expectCalls({TEST_CALL(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0),
-                 TEST_CALL(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0)});
+    EXPECT_CALLS(TEST_CALL(SetTraceAttribute(panel, STRIPRaw, 7, ATTR_TRACE_COLOR, VAL_BLUE), 0),
+                 TEST_CALL(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 980, 1140), 0));
     strip->flush();
     EXPECT_EQ(std::tuple(strip->graph(0)->visible(), strip->graph(4)->visible(), strip->graph(5)->visible()),
               std::tuple(false, false, true));
@@ -241,48 +227,40 @@ TEST_F(StripTest, InterleavedValuesTraceAttributesAndValueAxis) {
     EXPECT_EQ(std::pair(strip->graph(0)->data()->size(), strip->xAxis->range().lower), std::pair(2, 0.0));
 }
 
-// Bad handles, the wrong kind of control and bad arguments fail before
-// anything is kept or changed.
-TEST_F(StripTest, BadHandlesKindsAndArgumentsFail) {
+// They fail before anything is kept or changed.
+TEST_F(GraphTest, BadHandlesKindsAndArgumentsFail) {
     const double x[] = {1, 2}, y[] = {3, 4}, v[] = {1, 2, 3, 4, 5, 6, 7};
     const uint16_t y16[] = {3, 4}, *none16 = nullptr;
     const int p = panel, bad = panel + 1000, G = GRAPHVideoMaster, B = GRAPHBarMaster, S = STRIPRaw;
-    const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL;
+    const int LEFT = VAL_LEFT_YAXIS, MAN = VAL_MANUAL, BP = UIEBadPanel, BC = UIEBadCtrl, BV = UIEBadValue;
     ASSERT_EQ(SetAxisScalingMode(p, G, LEFT, MAN, 0, 256), 0);
-    expectCalls({
-        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), UIEBadPanel),
-        TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), UIEBadPanel),
-        TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), UIEBadPanel),
+    EXPECT_CALLS(
+        TEST_CALL(PlotXY(bad, G, x, y16, 2, 0, 0, 0, 1, 0), BP), TEST_CALL(PlotStripChart(bad, S, v, 1, 0, 0), BP),
+        TEST_CALL(SetAxisScalingMode(bad, B, VAL_BOTTOM_XAXIS, MAN, 0, 1), BP),
         // Not a graph, or the other kind of chart.
-        TEST_CALL(PlotXY(p, S, x, y, 2, 0, 0, 0, 1, 0), UIEBadCtrl), TEST_CALL(PlotStripChart(p, G, v, 1, 0, 0), UIEBadCtrl),
-        TEST_CALL(SetAxisScalingMode(p, BTNVideo, LEFT, MAN, 0, 1), UIEBadCtrl),
+        TEST_CALL(PlotXY(p, S, x, y, 2, 0, 0, 0, 1, 0), BC), TEST_CALL(PlotStripChart(p, G, v, 1, 0, 0), BC),
+        TEST_CALL(SetAxisScalingMode(p, BTNVideo, LEFT, MAN, 0, 1), BC),
         // Counts, arrays, styles, starts and skips.
-        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), UIEBadValue),
-        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 0, 0, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, -7, 0, 0), UIEBadValue),
-        TEST_CALL(PlotStripChart(p, S, v, 7, -1, 0), UIEBadValue), TEST_CALL(PlotStripChart(p, S, v, 7, 0, -1), UIEBadValue),
-        TEST_CALL(PlotStripChart(p, S, nullptr, 7, 0, 0), UIEBadValue), TEST_CALL(DeleteGraphPlot(p, G, 0, 0), UIEBadValue),
+        TEST_CALL(PlotXY(p, G, x, y, -1, 0, 0, 0, 1, 0), BV), TEST_CALL(PlotXY(p, G, nullptr, y, 2, 0, 0, 0, 1, 0), BV),
+        TEST_CALL(PlotXY(p, G, x, none16, 2, 0, 0, 0, 1, 0), BV), TEST_CALL(PlotXY(p, G, x, y, 2, 5, 0, 0, 1, 0), BV),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 42, 0, 1, 0), BV), TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 3, 1, 0), BV),
+        TEST_CALL(PlotXY(p, G, x, y, 2, 0, 0, 0, 0, 0), BV), TEST_CALL(PlotStripChart(p, S, v, -7, 0, 0), BV),
+        TEST_CALL(PlotStripChart(p, S, v, 7, -1, 0), BV), TEST_CALL(PlotStripChart(p, S, v, 7, 0, -1), BV),
+        TEST_CALL(PlotStripChart(p, S, nullptr, 7, 0, 0), BV),
         // Empty or reversed ranges, unknown axes or modes; a strip chart has only its value axis.
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 9, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, S, VAL_BOTTOM_XAXIS, MAN, 0, 10), UIEBadValue),
-        TEST_CALL(SetAxisScalingMode(p, S, LEFT, MAN, 10, 0), UIEBadValue),
+        TEST_CALL(SetAxisScalingMode(p, G, LEFT, MAN, 5, 5), BV),
+        TEST_CALL(SetAxisScalingMode(p, S, LEFT, MAN, 10, 0), BV),
+        TEST_CALL(SetAxisScalingMode(p, G, 7, MAN, 0, 1), BV), TEST_CALL(SetAxisScalingMode(p, G, LEFT, 5, 0, 1), BV),
+        TEST_CALL(SetAxisScalingMode(p, S, VAL_BOTTOM_XAXIS, MAN, 0, 10), BV),
         // Cursors are numbered 1 and 2, traces 1 to the count.
-        TEST_CALL(SetGraphCursor(p, B, 0, 1, 1), UIEBadValue), TEST_CALL(SetGraphCursor(p, B, 3, 1, 1), UIEBadValue),
-        TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_POINT_STYLE, 99), UIEBadValue),
-        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_POINT_STYLE, VAL_CROSS), UIEBadValue),
-        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_COLOR, 0), UIEBadValue),
+        TEST_CALL(SetGraphCursor(p, B, 0, 1, 1), BV), TEST_CALL(SetGraphCursor(p, B, 3, 1, 1), BV),
+        TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_CURSOR_POINT_STYLE, 99), BV),
+        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_POINT_STYLE, VAL_CROSS), BV),
+        TEST_CALL(SetCursorAttribute(p, B, 3, ATTR_CURSOR_COLOR, 0), BV),
         TEST_CALL(SetCursorAttribute(p, B, 1, ATTR_TRACE_COLOR, 0), UIEBadAttr),
-        TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), UIEBadValue),
-        TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), UIEBadValue),
-        TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr),
-    });
+        TEST_CALL(SetTraceAttribute(p, S, 0, ATTR_TRACE_VISIBLE, 1), BV),
+        TEST_CALL(SetTraceAttribute(p, S, 8, ATTR_TRACE_COLOR, 1), BV),
+        TEST_CALL(SetTraceAttribute(p, S, 1, ATTR_CURSOR_COLOR, 1), UIEBadAttr));
     video->flush();
     EXPECT_EQ(std::tuple(graph().plots.size(), stripData().pointsPlotted, video->yAxis->range()),
               std::tuple(0u, 0LL, QCPRange(0, 256)));
