@@ -139,7 +139,7 @@ TEST_F(GetSend, SourceButtonsActAsOneGroupFallingBackToRam) {
     }
 }
 
-TEST_F(GetSend, FileSaveAndLoadBackReproduceTheRecordWithoutTouchingTheLine) {
+TEST_F(GetSend, FileSaveAndLoadBackWithoutTouchingTheLineAndAHandWrittenFileRepaired) {
     auto& pair = Started();
     ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
     SetCtrlVal(pCalib, NUMSetpoint, 4000000000u);
@@ -176,12 +176,9 @@ TEST_F(GetSend, FileSaveAndLoadBackReproduceTheRecordWithoutTouchingTheLine) {
         EXPECT_EQ((std::array<int, 4>{call.restrictDirectory, call.restrictExtension, call.allowCancel, call.allowMakeDirectory}),
                   (std::array<int, 4>{0, 1, 1, 1}));
     }
-}
 
-// A hand-written file, three values to a line, with evaluation mode 9 and a
-// tolerance of 65536 + 150: low bits kept, repaired, and sent as repaired.
-TEST_F(GetSend, LoadedValuesKeepTheirLowBitsAndAreRepairedBeforeTheyAreSent) {
-    auto& pair = Started();
+    // A hand-written file, three values to a line, with evaluation mode 9 and
+    // a tolerance of 65536 + 150: low bits kept, repaired, and sent as repaired.
     uint32_t v[PARA_FILE_VALUES];
     ParametersToFileValues(v);
     v[0] = 9;
@@ -189,7 +186,6 @@ TEST_F(GetSend, LoadedValuesKeepTheirLowBitsAndAreRepairedBeforeTheyAreSent) {
     std::string text;
     for (int i = 0; i < PARA_FILE_VALUES; ++i) text += std::to_string(v[i]) + (i % 3 ? "\t" : "\n");
     WriteAll(Path("hand.cfg"), text);
-    ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
     Load(Path("hand.cfg"));
     EXPECT_EQ(Val(pPara0, DropEvalMode), 1);
     ASSERT_EQ(TestClick(pHandle, RBTRam), 0);
