@@ -95,15 +95,18 @@ TEST_F(GetSend, GetWithSilentPagesKeepsTheirValuesAndStillRefreshes) {
             << std::hex << colour;
 }
 
-// GET fills the record and the panels from the chosen memory (an edit on
-// the panels is replaced); after edits, SEND leaves that memory holding
-// exactly what the panels show. EEPROM writes leave RAM alone.
+// The source buttons act as one group. GET fills the record and the panels
+// from the chosen memory (an edit on the panels is replaced); after edits,
+// SEND leaves that memory holding exactly what the panels show. EEPROM
+// writes leave RAM alone.
 TEST_F(GetSend, GetAndSendEachMemory) {
     for (Memory m : {Memory::Ram, Memory::Eeprom}) {
         SCOPED_TRACE(m == Memory::Ram ? "RAM" : "EEPROM");
         auto& pair = Started();
         const auto ramBefore = pair.page(Memory::Ram, 0);
         if (m == Memory::Eeprom) ASSERT_EQ(TestClick(pHandle, RBTEeprom), 0);
+        EXPECT_EQ((std::array<int, 4>{target, Val(pHandle, RBTRam), Val(pHandle, RBTEeprom), Val(pHandle, RBTFile)}),
+                  (std::array<int, 4>{m == Memory::Ram ? 1 : 2, m == Memory::Ram, m == Memory::Eeprom, 0}));
         SetCtrlVal(pPara1, NUMPvalA, 1);
         ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
         const uint16_t get = m == Memory::Ram ? 2 : 4, send = m == Memory::Ram ? 1 : 3;
@@ -121,21 +124,12 @@ TEST_F(GetSend, GetAndSendEachMemory) {
                   (std::array<int, 4>{77, 4464, 1, 1264}));  // 70000 low half first; 1.2345 x 1024 truncated
         for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(ToVector(pair.page(m, p)), RecordPage(p)) << p;
         EXPECT_EQ(Status(), "Line Ok!");
-        if (m == Memory::Eeprom) EXPECT_EQ(pair.page(Memory::Ram, 0), ramBefore);
+        if (m == Memory::Eeprom) {
+            EXPECT_EQ(pair.page(Memory::Ram, 0), ramBefore);
+            ASSERT_EQ(TestClick(pHandle, RBTEeprom), 0);  // clicking the selected button falls back to RAM
+            EXPECT_EQ((std::array<int, 2>{target, Val(pHandle, RBTEeprom)}), (std::array<int, 2>{1, 0}));
+        }
         CloseCom(com);
-    }
-}
-
-// One group; clicking the selected button, even RAM, falls back to RAM.
-TEST_F(GetSend, SourceButtonsActAsOneGroupFallingBackToRam) {
-    const struct {
-        int click, target;
-    } steps[] = {{RBTFile, 3}, {RBTEeprom, 2}, {RBTEeprom, 1}, {RBTRam, 1}};
-    for (const auto& s : steps) {
-        ASSERT_EQ(TestClick(pHandle, s.click), 0);
-        EXPECT_EQ((std::array<int, 4>{target, Val(pHandle, RBTRam), Val(pHandle, RBTEeprom), Val(pHandle, RBTFile)}),
-                  (std::array<int, 4>{s.target, s.target == 1, s.target == 2, s.target == 3}))
-            << s.click << " to " << s.target;
     }
 }
 

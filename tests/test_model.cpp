@@ -1,7 +1,5 @@
-// The pure computation: frame codec, page images, live words, repairs,
-// scales, threshold lines, tolerance windows, the strip chart's array shift,
-// the recording time and the options. The bytes on the line are written out
-// by hand, not by the program's encoder.
+// The pure computation, without panels or a line. The bytes on the line are
+// written out by hand, not by the program's encoder.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,6 +1,5 @@
-// RUN against the simulated pair: live values on the displays, STOP, the
-// time-outs, foreign replies, TEACH and RESET inside a run, and what ends a
-// run from outside (another port, a dropped line, closing the program).
+// RUN against the simulated pair: the live view, STOP, TEACH and RESET inside
+// a run, its faults, and what ends a run from outside.
 #include <gtest/gtest.h>
 #include <unistd.h>
 

@@ -1,6 +1,5 @@
-// Start-up against the simulated pair: the exchange on the line, what the
-// record and the panels hold afterwards, every way it can fail, and the
-// whole program (in this process and as the real executable).
+// Start-up against the simulated pair: the exchange on the line, what it
+// leaves in the record and on the panels, every way it can fail.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>

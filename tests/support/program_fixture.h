@@ -1,6 +1,5 @@
-// The program's start-up functions run in the test process against an
-// in-process simulated pair on a pty (pacing off unless a test wants it).
-// Each test loads the panels afresh and discards them again.
+// The program's functions run in the test process against an in-process
+// simulated pair on a pty (unpaced); each test loads the panels afresh.
 #pragma once
 
 #include <gtest/gtest.h>
