@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/cvi.h"
+#include "bench/support/engine_probe.h"
 #include "engine/testing.h"
 
 namespace {
@@ -85,9 +86,9 @@ int main(int argc, char** argv) {
 
     // 1 s of the live loop at up to 5000 frames a second, events processed
     // after each frame as the program's loop does.
-    const long long paints0 = TestPaintCount(panel, NUMAval);
+    const long long paints0 = benchprobe::PaintCount(panel, NUMAval);
     const long long pushes0 = TestPushCount();
-    const long long panelPaints0 = TestPaintCount(panel, NUMMvalue);
+    const long long panelPaints0 = benchprobe::PaintCount(panel, NUMMvalue);
     int done = 0;
     t0 = Clock::now();
     const auto end = t0 + std::chrono::seconds(1);
@@ -112,8 +113,8 @@ int main(int argc, char** argv) {
     std::printf("  time in ProcessSystemEvents: %.0f ms, longest call %.2f ms\n", inEvents / 1000, worst / 1000);
     // A numeric is a frame around a text field: one repaint paints both.
     std::printf("  paint events on NUMAval (frame + text field): %lld (%.1f per s)\n",
-                TestPaintCount(panel, NUMAval) - paints0, (TestPaintCount(panel, NUMAval) - paints0) / secs);
-    std::printf("  paint events on NUMMvalue (recoloured too): %lld\n", TestPaintCount(panel, NUMMvalue) - panelPaints0);
+                benchprobe::PaintCount(panel, NUMAval) - paints0, (benchprobe::PaintCount(panel, NUMAval) - paints0) / secs);
+    std::printf("  paint events on NUMMvalue (recoloured too): %lld\n", benchprobe::PaintCount(panel, NUMMvalue) - panelPaints0);
     std::printf("  control states pushed to widgets: %lld (%.1f per s for the 10 controls set per frame)\n",
                 TestPushCount() - pushes0, (TestPushCount() - pushes0) / secs);
 

@@ -30,6 +30,7 @@
 
 #include "acquire/live.h"
 #include "app/startup.h"
+#include "bench/support/engine_probe.h"
 #include "engine/cvi.h"
 #include "engine/testing.h"
 #include "engine/testing_graph.h"
@@ -240,10 +241,10 @@ void drawBreakdown(int count) {
         PlotVIDEOBarGraph();
         PlotRAWGraph();
         const double c1 = clockSeconds(CLOCK_THREAD_CPUTIME_ID);
-        TestGraphFlush(pHandle, GRAPHBarMaster);
-        TestGraphFlush(pHandle, GRAPHBarSlave);
+        benchprobe::GraphFlush(pHandle, GRAPHBarMaster);
+        benchprobe::GraphFlush(pHandle, GRAPHBarSlave);
         const double c2 = clockSeconds(CLOCK_THREAD_CPUTIME_ID);
-        TestGraphFlush(pHandle, STRIPRaw);
+        benchprobe::GraphFlush(pHandle, STRIPRaw);
         const double c3 = clockSeconds(CLOCK_THREAD_CPUTIME_ID);
         TestFlushRepaints();
         QCoreApplication::processEvents();

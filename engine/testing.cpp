@@ -43,15 +43,6 @@ int mouseOn(int panel, int ctrl, Qt::MouseButton button, bool press, bool releas
     return 0;
 }
 
-// Counts the paint events of a control's widget and its inner widgets; a
-// child of the widget, so it goes with it.
-class PaintCounter : public QObject {
-public:
-    using QObject::QObject;
-    long long count = 0;
-    bool eventFilter(QObject*, QEvent* ev) override { return count += ev->type() == QEvent::Paint, false; }
-};
-
 // QSlider's own style option is protected; this fills the same fields so
 // the style says where the handle is drawn.
 QStyleOptionSlider sliderOption(const QSlider* sl) {
@@ -169,20 +160,6 @@ bool TestPanelDisplayed(int panel) { return panelWidget(panel) && !panelWidget(p
 std::string TestCtrlText(int panel, int ctrl) { return toProgram(shownText(userTarget(panel, ctrl))).toStdString(); }
 
 void TestFlushRepaints() { flushAll(); }
-
-long long TestPaintCount(int panel, int ctrl) {
-    CtrlState* s = ctrlState(panel, ctrl);
-    if (!s) return -1;
-    QWidget* w = s->widget.data();
-    auto* pc = static_cast<PaintCounter*>(w->findChild<QObject*>("testPaintCounter", Qt::FindDirectChildrenOnly));
-    if (!pc) {
-        pc = new PaintCounter(w);
-        pc->setObjectName("testPaintCounter");
-        for (QWidget* c : w->findChildren<QWidget*>()) c->installEventFilter(pc);
-        w->installEventFilter(pc);
-    }
-    return pc->count;
-}
 
 long long TestPushCount() { return pushCount(); }
 

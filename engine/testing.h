@@ -55,9 +55,7 @@ bool TestPanelDisplayed(int panel);
 std::string TestCtrlText(int panel, int ctrl);
 // Pushes pending state to the widgets now.
 void TestFlushRepaints();
-// Paint events the control's widget (and its inner ones) received, and
-// state pushes to any widget, so far.
-long long TestPaintCount(int panel, int ctrl);
+// State pushes to any widget so far.
 long long TestPushCount();
 // Renders the panel into a PNG file; false on failure.
 bool TestGrabPanel(int panel, const std::string& pngPath);

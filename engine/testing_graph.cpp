@@ -21,8 +21,3 @@ int TestGraphRepaints(int panel, int ctrl) {
     if (auto* s = widget<CviStripChart>(panel, ctrl)) return s->replotCount();
     return -1;
 }
-
-void TestGraphFlush(int panel, int ctrl) {
-    if (auto* g = widget<CviGraph>(panel, ctrl)) g->flush();
-    if (auto* s = widget<CviStripChart>(panel, ctrl)) s->flush();
-}

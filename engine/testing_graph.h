@@ -9,5 +9,3 @@ const GraphData* TestGraph(int panel, int ctrl);
 const StripData* TestStrip(int panel, int ctrl);
 // Real replots of that graph or strip chart so far; -1 when it is neither.
 int TestGraphRepaints(int panel, int ctrl);
-// Draws pending changes now instead of with the next frame (benchmarks).
-void TestGraphFlush(int panel, int ctrl);
