@@ -301,7 +301,7 @@ TEST_F(SimPair, RepliesGoOutInTheOrderTheyFallDueAndNeverFasterThanTheLine) {
     }
 }
 
-TEST_F(SimPair, StrictPairAnswersOnlyTheSensorsLineSettings) {
+TEST_F(SimPair, StrictPairAnswersOnlyTheSensorsLineSettingsAndOutlivesClosedPortsAndDroppedLines) {
     pair->setStrict(true);
     // A Linux pty keeps 8 data bits without parity whatever it is told, so
     // speed, stop bits and handshake are what the pair can hold against it.
@@ -316,9 +316,15 @@ TEST_F(SimPair, StrictPairAnswersOnlyTheSensorsLineSettings) {
     line->configure(B19200);
     expectNextReplyIsEcho(6);
     EXPECT_EQ(pair->counters().strictRejected, 2u);
-}
 
-TEST_F(SimPair, ProgramMayCloseAndReopenThePort) {
+    const std::string link = ::testing::TempDir() + "kvor-sim-drop-" + std::to_string(::getpid());
+    const Options unpacedLink{.pacing = false, .symlinkPath = link};
+    std::ofstream{link};
+    SensorPair refused(unpacedLink);
+    EXPECT_FALSE(refused.start() || refused.lastError().empty()) << "a file that is not a symlink is not replaced";
+    fs::remove(link);
+
+    open(unpacedLink);
     line->send(request(10));  // its reply arrives with nobody listening
     ASSERT_TRUE(pair->waitForReplies(1, 2000ms));
     line.reset();
@@ -326,37 +332,21 @@ TEST_F(SimPair, ProgramMayCloseAndReopenThePort) {
     std::this_thread::sleep_for(300ms);
     EXPECT_LT(double(std::clock() - cpu0) / CLOCKS_PER_SEC, 0.15) << "the pair must not spin on a closed port";
     EXPECT_TRUE(pair->running());
-    line = std::make_unique<Line>(pair->devicePath());
+    line = std::make_unique<Line>(pair->ptyPath());
     line->flushInput();  // as the program empties its queue after opening
-    expectNextReplyIsEcho(2);
-}
-
-TEST_F(SimPair, LineDroppedMidRunComesBackUnderTheSameSymlink) {
-    const std::string link = ::testing::TempDir() + "kvor-sim-drop-" + std::to_string(::getpid());
-    const Options unpacedLink{.pacing = false, .symlinkPath = link};
-    std::ofstream{link};
-    SensorPair refused(unpacedLink);
-    EXPECT_FALSE(refused.start() || refused.lastError().empty()) << "a file that is not a symlink is not replaced";
-    EXPECT_TRUE(fs::is_regular_file(link));
-    fs::remove(link);
-
-    open(unpacedLink);
     pair->delayOnce(8, 200ms);
     Bytes rq = request(8);
     rq.resize(46);
     std::copy_n(rq.begin(), 10, rq.begin() + 36);  // and the start of another
     line->send(rq);
-    ASSERT_TRUE(pair->waitForRequests(1, 2000ms));
+    ASSERT_TRUE(pair->waitForRequests(2, 2000ms)) << "heard on the reopened port";
     pair->dropLine();
     EXPECT_FALSE(pair->lineUp());
     EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << "no path to a line that is gone";
     ASSERT_TRUE(pair->restoreLine());
-    EXPECT_NE(pair->ptyPath(), "");
     line = std::make_unique<Line>(link);
     expectNextReplyIsEcho(42);  // neither the partial frame nor, by its due time, the dropped reply come back
     EXPECT_TRUE(line->read(1, 500).empty());
-    pair.reset();
-    EXPECT_FALSE(fs::exists(fs::symlink_status(link))) << "stop removes the symlink";
 }
 
 // kvor-sim from the tests' own directory, its stdout on a pipe; the shell
