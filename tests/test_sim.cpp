@@ -377,15 +377,13 @@ struct Sim {
     pid_t pid;
 };
 
-TEST(SimCli, HelpSucceedsAndBadOptionsAreUsageErrors) {
+TEST(SimCli, HelpSucceedsBadOptionsAreUsageErrorsAndTheConfiguredPairIsServedUntilTerminated) {
     Sim help("--help");
     EXPECT_EQ(help.line(), "Usage: kvor-sim [options]") << "build kvor-sim next to the tests";
     EXPECT_EQ(help.wait(), 0);
     for (const char* args : {"--bogus", "--model 70000", "--cut-reply 8", "stray"})
         EXPECT_EQ(Sim(std::string(args) + " 2>/dev/null").wait(), 2) << args;
-}
 
-TEST(SimCli, ServesTheConfiguredPairUntilTerminated) {
     const std::string link = ::testing::TempDir() + "kvor-sim-cli-" + std::to_string(::getpid());
     Sim sim("--no-pacing --symlink '" + link +
             "' --model 1024 --firmware 304 --board 1 --firmware-text HELLO --echo-sync 0x55AA");
