@@ -256,6 +256,10 @@ TEST_F(SimPair, EachFaultShapesTheReply) {
         {"silent for one block", [](auto& p) { p.silenceBlockOnce(64); }, request(9, 64, {0}), 0, 0, 128},
         {"silent for another block", [](auto& p) { p.silenceBlockOnce(64); }, request(9, 0, {0}), 128},
         {"extra bytes after any command", [](auto& p) { p.setExtraBytes(kAnyCommand, 4); }, request(8), 40, 8},
+        {"extra bytes taken back", [](auto& p) {
+             p.setExtraBytes(kAnyCommand, 4);
+             p.setExtraBytes(kAnyCommand, 0);
+         }, request(8), 36, 8},
         {"short reply", [](auto& p) { p.setCutReply(8, 20); }, request(8), 20, 8},
     };
     uint16_t tag = 0;
