@@ -91,7 +91,10 @@ void SetLiveSetPointAndBand() {
 }
 
 LiveLimits LiveToleranceLimits() {
-    return {static_cast<uint16_t>(tVal + tolup), static_cast<uint16_t>(tVal - tollo)};
+    // Computed wide: in 16 bits a band below 0 would wrap to the top and no
+    // value would ever be in tolerance.
+    const auto clamped = [](int32_t v) { return static_cast<uint16_t>(v < 0 ? 0 : v > 65535 ? 65535 : v); };
+    return {clamped(int32_t{tVal} + tolup), clamped(int32_t{tVal} - tollo)};
 }
 
 void PlotVIDEOBarGraph() {

@@ -10,7 +10,7 @@
 // graph and the strip chart both start from here.
 void SetLiveSetPointAndBand();
 
-// The limits around tVal, in 16-bit arithmetic as the sensor computes them.
+// The limits around tVal, clamped to 0..65535.
 struct LiveLimits {
     uint16_t upper;
     uint16_t lower;
