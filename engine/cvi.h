@@ -132,6 +132,7 @@ enum {
     UIEFileOpen = -30,           // file cannot be opened / created
     UIEFileRead = -31,           // read error, too few numbers, non-number, value outside the type
     UIEFileWrite = -32,          // write or commit failed (old file left whole)
+    UIEFileWriteInPlace = -33,   // writing the old file in place failed: it may be cut
 };
 
 // ---------------------------------------------------------------------------
@@ -295,7 +296,9 @@ void RefreshComPorts();
 // ---------------------------------------------------------------------------
 // A column (one value a line, right-aligned in fieldWidth) of unsigned 32-bit
 // values, replacing the file atomically: a failed write leaves the old file
-// whole. 0 on success, negative on failure.
+// whole. Where no new file can be made beside an existing one (a folder
+// without write access, a name with no room for a temporary one), the old
+// file is written in place. 0 on success, negative on failure.
 int ArrayToFile(const char* fileName, const uint32_t* values, int count, int fieldWidth);
 // Appends: raw characters as they are ...
 int ArrayToFileAppend(const char* fileName, const char* chars, int count);
@@ -309,6 +312,9 @@ int ArrayToFileAppend(const char* fileName, const uint32_t* values, int count, i
 int FileToArray(const char* fileName, uint32_t* values, int count);
 int FileToArray(const char* fileName, int16_t* values, int count);
 int CVI_DeleteFile(const char* fileName);
+// 1 when fileName is an existing file (its size in *fileSize when not null),
+// 0 when there is none.
+int GetFileInfo(const char* fileName, long* fileSize);
 // Joins a directory and a file name; -1 when the result would not fit in
 // MAX_PATHNAME_LEN bytes.
 int MakePathname(const char* directory, const char* fileName, char* pathName);

@@ -98,17 +98,33 @@ int ArrayToFile(const char* fileName, const uint32_t* values, int count, int fie
         appendField(text, QByteArray::number(values[i]), fieldWidth);
         text.append('\n');
     }
-    // The old file is replaced only by a complete new one. QSaveFile never
-    // falls back to writing in place (the default), so a directory or a
-    // name that leaves no room for its temporary file fails here instead.
-    QSaveFile f(engine::fromProgram(fileName));
-    if (!f.open(QIODevice::WriteOnly)) return UIEFileOpen;
-    if (f.write(text) != text.size()) {
-        f.cancelWriting();
-        f.commit();
-        return UIEFileWrite;
+    // The old file is replaced only by a complete new one where that can be
+    // made. Where no new file can be put beside it (a folder without write
+    // access: open fails; a name with no room for a temporary one: commit
+    // fails after the data was written), the old file is written in place;
+    // QSaveFile's own fallback stays off so that this failure is told apart.
+    const QString name = engine::fromProgram(fileName);
+    QSaveFile f(name);
+    if (f.open(QIODevice::WriteOnly)) {
+        if (f.write(text) != text.size()) {
+            f.cancelWriting();
+            f.commit();
+            return UIEFileWrite;
+        }
+        if (f.commit()) return 0;
+        if (f.error() == QFileDevice::WriteError) return UIEFileWrite;
     }
-    return f.commit() ? 0 : UIEFileWrite;
+    QFile old(name);
+    if (!QFileInfo(name).isFile() || !old.open(QIODevice::WriteOnly | QIODevice::Truncate)) return UIEFileOpen;
+    const bool written = old.write(text) == text.size() && old.flush() && ::fsync(old.handle()) == 0;
+    return written ? 0 : UIEFileWriteInPlace;
+}
+
+int GetFileInfo(const char* fileName, long* fileSize) {
+    const QFileInfo info(engine::fromProgram(fileName ? fileName : ""));
+    if (!fileName || !info.isFile()) return 0;
+    if (fileSize) *fileSize = static_cast<long>(info.size());
+    return 1;
 }
 
 int ArrayToFileAppend(const char* fileName, const char* chars, int count) {

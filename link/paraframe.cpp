@@ -30,7 +30,7 @@ int SourceButton(int panel, int control, int event, int source) {
 
 }  // namespace
 
-void PushGET(unsigned short source, unsigned short page) {
+void PushGET(unsigned short source, unsigned short page, bool refreshPanels) {
     if (source != SOURCE_FILE) {
         parameter.cmd = source == SOURCE_EEPROM ? CMD_READ_EEPROM : CMD_READ_RAM;
         parameter.page = page;
@@ -49,7 +49,7 @@ void PushGET(unsigned short source, unsigned short page) {
         }
     }
     ShowStatus();
-    if (page == 2) {
+    if (page == 2 && refreshPanels) {
         SetPanelValues();
         unsigned short mode = parameter.evalmode;
         GetCtrlVal(pPara0, DropEvalMode, &mode);
@@ -59,9 +59,9 @@ void PushGET(unsigned short source, unsigned short page) {
 
 int CC_BTNGet(int, int, int event, void*, int, int) {
     if (event != EVENT_COMMIT) return 0;
-    if (target == SOURCE_FILE) ReadParaFromFile();
+    const bool loaded = target != SOURCE_FILE || ReadParaFromFile();
     for (unsigned short page = 0; page < PAGE_COUNT; ++page) {
-        PushGET(static_cast<unsigned short>(target), page);
+        PushGET(static_cast<unsigned short>(target), page, loaded);
         Delay(0.1);
     }
     return 0;

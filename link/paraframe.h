@@ -4,7 +4,11 @@
 
 enum ParaSource { SOURCE_RAM = 1, SOURCE_EEPROM = 2, SOURCE_FILE = 3 };
 
-void PushGET(unsigned short source, unsigned short page);
+// Reads one page from the sensor into the record (the file source reads
+// nothing here: its dialog ran before); after page 2 the panels show the
+// record, unless `refreshPanels` is false (a file load that did not happen
+// must not replace what the user typed).
+void PushGET(unsigned short source, unsigned short page, bool refreshPanels = true);
 
 int CC_BTNGet(int panel, int control, int event, void* callbackData, int eventData1,
               int eventData2);

@@ -205,20 +205,24 @@ TEST_F(GetSend, FileSaveKeepsWhatTheUserHasUnlessTheyAgree) {
     EXPECT_NE(ReadAll(path), "precious\n");
     EXPECT_EQ(Status(), "Transmit...");
 
-    // 250 characters leave no room for the temporary file's name beside it.
+    // 250 characters leave no room for a temporary file beside it: the old
+    // file is written in place.
     std::string name = "kvor-" + std::to_string(getpid()) + "-";
     name += std::string(250 - name.size() - 4, 'p') + ".cfg";
     const std::string tight = "/tmp/" + name;
     WriteAll(tight, "old set\n");
     Save(tight, 1);
-    EXPECT_EQ(ReadAll(tight), "old set\n");
-    EXPECT_EQ(Status(), "Error writing parameter-file! - old file kept");
+    EXPECT_EQ(ReadAll(tight), ReadAll(path));
+    EXPECT_EQ(Status(), "Transmit...");
     fs::remove(tight);
+    // No old file to keep: the plain failure text.
+    Save(Path("no-such-folder/new.cfg"));
+    EXPECT_EQ(Status(), "Error writing parameter-file!");
 }
 
-// A load that fails or is cancelled leaves the record and refreshes the
-// panels; only a failure says so.
-TEST_F(GetSend, FailedOrCancelledLoadKeepsTheRecordAndRefreshesThePanels) {
+// A load that fails or is cancelled leaves the record and what the user
+// typed; only a failure says so.
+TEST_F(GetSend, FailedOrCancelledLoadKeepsTheRecordAndTheTypedValues) {
     std::string fortyFour;
     for (int i = 0; i < 44; ++i) fortyFour += "1\n";
     WriteAll(Path("short.cfg"), fortyFour);
@@ -239,7 +243,7 @@ TEST_F(GetSend, FailedOrCancelledLoadKeepsTheRecordAndRefreshesThePanels) {
         ShowStatus("Echo Check - Line Ok!");
         Load(c.path);
         EXPECT_EQ(Record(), before);
-        EXPECT_EQ(Val(pPara1, NUMPvalA), 321);
+        EXPECT_EQ(Val(pPara1, NUMPvalA), 999);
         EXPECT_EQ(Status(), c.error ? "Error reading parameter-file! - parameters unchanged" : "Echo Check - Line Ok!");
     }
 }

@@ -13,12 +13,14 @@
 #include "app/options.h"
 #include "link/com232.h"
 #include "link/ident.h"
+#include "panel/parafile.h"
 #include "params/live.h"
 #include "params/record.h"
 #include "params/thresholds.h"
 #include "params/units.h"
 #include "params/vars.h"
 #include "plot/arrays.h"
+#include "plot/bargraph.h"
 #include "plot/tolwindow.h"
 #include "recorder/rectime.h"
 
@@ -210,6 +212,28 @@ TEST_F(Model, ToleranceWindowEdgesPerMode) {
         EXPECT_EQ(edges(w.master), c.master);
         EXPECT_EQ(edges(w.slave), c.slave);
     }
+}
+
+// The live limits stop at 0 and 65535 instead of wrapping round.
+TEST(ModelLimits, LiveToleranceLimitsAreClampedNotWrapped) {
+    const struct {
+        uint16_t setPoint, up, lo, upper, lower;
+    } cases[] = {{1000, 50, 100, 1050, 900}, {50, 0, 100, 50, 0}, {50, 10, 50, 60, 0}, {65500, 100, 0, 65535, 65500}};
+    for (const auto& c : cases) {
+        tVal = c.setPoint, tolup = c.up, tollo = c.lo;
+        const LiveLimits l = LiveToleranceLimits();
+        EXPECT_EQ(std::pair(l.upper, l.lower), std::pair(c.upper, c.lower)) << c.setPoint << " " << c.lo;
+    }
+}
+
+// "old file kept" only where there was one and it was not written in place.
+TEST(ModelFileTexts, SaveFailureSaysWhetherTheOldFileIsKept) {
+    const char* kept = "Error writing parameter-file! - old file kept";
+    const char* plain = "Error writing parameter-file!";
+    EXPECT_STREQ(SaveFailedText(true, UIEFileOpen), kept);
+    EXPECT_STREQ(SaveFailedText(true, UIEFileWrite), kept);
+    EXPECT_STREQ(SaveFailedText(true, UIEFileWriteInPlace), plain);
+    EXPECT_STREQ(SaveFailedText(false, UIEFileOpen), plain);
 }
 
 TEST(ModelArrays, ShiftMovesFillsAndRefusesBadSizes) {
