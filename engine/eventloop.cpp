@@ -5,6 +5,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <cstdio>
+
 #include "engine/cvi.h"
 
 namespace {
@@ -13,10 +15,24 @@ QApplication* g_app = nullptr;
 QEventLoop* g_loop = nullptr;
 int g_quitCode = 0;
 bool g_quitRequested = false;
+
+// Without a display, the window system's plugin would abort the process
+// inside the toolkit; say so and fail instead. A platform named on purpose
+// (offscreen, vnc, ...) needs none.
+bool DisplayMissing() {
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) return false;
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 }  // namespace
 
 int InitCVIRTE(int argc, char** argv) {
     if (QCoreApplication::instance()) return 1;
+    if (DisplayMissing()) {
+        std::fputs("kvor-scope: no display found (DISPLAY is not set); set it, or QT_QPA_PLATFORM=offscreen\n", stderr);
+        return 0;
+    }
     g_argc = argc;
     g_app = new QApplication(g_argc, argv);
     // Panels are closed by the program's close callbacks, never by Qt.

@@ -171,7 +171,7 @@ TEST_F(Startup, EachSensorAndEachFaultAtStartUp) {
 
 // The real executable starts its own simulated pair, reaches its event loop
 // (SIGTERM is caught only from there on) and ends with 0; --help ends with 0
-// too.
+// too; without a display it ends with -1.
 TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
     const std::string exe = TestBinaryDir() + "/kvor-scope";
     const pid_t pid = fork();
@@ -198,6 +198,13 @@ TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
     EXPECT_EQ(std::system((exe + " --help >/dev/null").c_str()), 0);
+    // Without a display it says so and ends with -1 instead of aborting.
+    const std::string err = ::testing::TempDir() + "kvor-nodisplay-" + std::to_string(getpid());
+    status = std::system(("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + exe + " 2>" + err).c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 255);
+    std::ifstream in(err);
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(in), {}).find("no display found"), std::string::npos);
+    std::remove(err.c_str());
 }
 
 }  // namespace
