@@ -98,6 +98,7 @@ struct SensorPair::Impl {
     bool pacing;
     uint32_t baud;
     std::chrono::microseconds turnaround;
+    std::size_t fifoSlice = kFifoSlice;  // 0: a paced reply is handed over whole, when its last byte is due
     bool strict;
     Clock::time_point lineIn{};  // when the last byte received finished on the line
     Clock::time_point txFree{};  // when the transmitter finishes its current reply
@@ -337,7 +338,7 @@ struct SensorPair::Impl {
             if (paced()) {
                 due = std::min<std::size_t>(due, std::size_t((now - o.start) / byteTime()));
                 // Hand bytes over a FIFO slice at a time, the last ones on time.
-                if (due < o.bytes.size() && due < o.sent + kFifoSlice) due = o.sent;
+                if (due < o.bytes.size() && due < o.sent + slice(o)) due = o.sent;
             }
             if (due > o.sent) {
                 const ssize_t n = master >= 0 ? ::write(master, o.bytes.data() + o.sent, due - o.sent) : -1;
@@ -368,6 +369,8 @@ struct SensorPair::Impl {
         }
     }
 
+    std::size_t slice(const Outgoing& o) const { return fifoSlice ? fifoSlice : o.bytes.size(); }
+
     std::optional<Clock::time_point> nextWake(Clock::time_point now) const {
         std::optional<Clock::time_point> at = reader.expiry();
         if (at) *at += std::chrono::microseconds(1);
@@ -384,7 +387,7 @@ struct SensorPair::Impl {
                 // on time.
                 const auto bt = byteTime();
                 const auto last = o.start + int64_t(o.bytes.size()) * bt;
-                t = std::min(last, o.start + int64_t(o.sent + kFifoSlice) * bt);
+                t = std::min(last, o.start + int64_t(o.sent + slice(o)) * bt);
             }
             at = at ? std::min(*at, t) : t;
         }
@@ -593,6 +596,11 @@ void SensorPair::setBaud(uint32_t baud) {
 void SensorPair::setTurnaround(std::chrono::microseconds t) {
     std::lock_guard lk(d->mu);
     d->turnaround = t;
+}
+
+void SensorPair::setFifoSlice(std::size_t bytes) {
+    std::lock_guard lk(d->mu);
+    d->fifoSlice = bytes;
 }
 
 void SensorPair::setReplyToWrites(bool on) {

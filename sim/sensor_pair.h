@@ -151,6 +151,9 @@ public:
     void setPacing(bool on);
     void setBaud(uint32_t baud);
     void setTurnaround(std::chrono::microseconds t);
+    // Paced replies reach the far end in slices of this many bytes (8, as a
+    // common UART FIFO raises its interrupt); 0 hands each over whole.
+    void setFifoSlice(std::size_t bytes);
     void setReplyToWrites(bool on);
     void setStrict(bool on);
     LineSettings lineSettings() const;  // as the program left them
