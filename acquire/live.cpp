@@ -51,7 +51,8 @@ int PushGETRAW() {
 }
 
 void CopyPPtoRAWVars() {
-    live = DecodeLiveFrame(pp);
+    // From the frame as it came: a nested exchange may have filled pp since.
+    live = DecodeLiveFrame(LastLiveFrame());
     // The sensor's teach values go straight into the record, so a later
     // send carries what the sensor holds.
     parameter.teachA = live.teachA;
@@ -76,9 +77,10 @@ void PushRUN() {
             graph_flag = 0;
             FlushBoth();
         }
-        if (rx_flag == 1) {
+        if (rx_flag == 1 || !LiveRequestOpen()) {
             // Also after a frame that was no live frame (a nested TEACH or
-            // RESET got its reply): it released the line all the same.
+            // RESET got its reply), or a live reply a nested exchange took
+            // off the line: it released the line all the same.
             CopyVarsToPP(0);
             rx_flag = 0;
             requestTime = Timer();

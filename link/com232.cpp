@@ -1,10 +1,13 @@
 // Serial line to the sensor pair.
 #include "link/com232.h"
 
+#include <algorithm>
+
 #include "engine/cvi.h"
 #include "link/commands.h"
 #include "link/ident.h"
 #include "link/paraframe.h"
+#include "params/live.h"
 #include "params/record.h"
 #include "params/vars.h"
 
@@ -13,6 +16,55 @@ namespace {
 void PutWord(char* buf, int offset, uint16_t w) {
     buf[offset] = static_cast<char>(w >> 8);
     buf[offset + 1] = static_cast<char>(w & 0xFF);
+}
+
+// The words of the last live frame taken in, as they came.
+uint16_t g_liveWords[LIVE_WORDS] = {};
+// A live request is out and nothing has answered it yet.
+bool g_liveOpen = false;
+// Exchanges other than the live one waiting for their own reply.
+int g_replyWaits = 0;
+
+// Quiet on the line for this long ends a reply: a UART hands bytes over in
+// slices of a few bytes, a few byte times apart.
+constexpr double kQuietGap = 0.007;
+// The longest reply (a 128-byte block at 19200 baud) and a margin.
+constexpr double kLongestReply = 0.08;
+
+// The frame in szReadBuf, whole. pp is filled as always. A live frame is
+// the live request's: an exchange waiting for its own reply never takes it
+// (it is dropped, and not drawn later); any other frame is the waiting
+// exchange's reply. With no other exchange waiting, any frame answers the
+// live request.
+void TakeFrame() {
+    const int isLive = GetRxBuf();
+    if (isLive && g_replyWaits > 0) {
+        g_liveOpen = false;
+        return;
+    }
+    if (isLive) std::copy(pp, pp + LIVE_WORDS, g_liveWords);
+    if (g_replyWaits == 0) g_liveOpen = false;
+    graph_flag = isLive;
+    rx_flag = 1;
+}
+
+// Empties the input queue without leaving the tail of a reply behind: while
+// bytes keep coming the reply is let in whole (bounded by the longest
+// reply), then dropped. A dropped live frame still answers the live request.
+void DrainInput(int port) {
+    const double end = Timer() + kLongestReply;
+    for (int queued = GetInQLen(port); queued > 0 && Timer() < end;) {
+        Delay(kQuietGap);
+        const int now = GetInQLen(port);
+        if (now == queued) break;
+        queued = now;
+    }
+    if (GetInQLen(port) >= FRAME_LEN) {
+        unsigned char head[4] = {};
+        ComRd(port, reinterpret_cast<char*>(head), 4);
+        if ((head[2] << 8 | head[3]) == CMD_LIVE) g_liveOpen = false;
+    }
+    FlushInQ(port);
 }
 
 void InstallReceiveNotification(int port) {
@@ -50,23 +102,25 @@ void RX_Receive_Function(int /*port*/, int events, void* /*callbackData*/) {
     // The queue can have been emptied between the notification and the read
     // (a flush by a waiting exchange); a partial read is no reply, and
     // decoding it would mix old and new bytes.
-    if (nBytesR == FRAME_LEN) {
-        graph_flag = GetRxBuf();
-        rx_flag = 1;
-    }
-    FlushInQ(com);
+    if (nBytesR == FRAME_LEN) TakeFrame();
+    DrainInput(com);
 }
+
+const uint16_t* LastLiveFrame() { return g_liveWords; }
+
+bool LiveRequestOpen() { return g_liveOpen; }
 
 int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
     if (first == FlushFirst::Input) {
-        FlushInQ(port);
+        DrainInput(port);
         FlushOutQ(port);
     } else {
         FlushOutQ(port);
-        FlushInQ(port);
+        DrainInput(port);
     }
     FillTxBuf(cmd, arg, pp);
     nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
+    if (cmd == CMD_LIVE) g_liveOpen = true;
     return nBytesW;
 }
 
@@ -82,9 +136,16 @@ int AwaitFlag(const int& flag, LastPass rule) {
     }
 }
 
+int AwaitReply(LastPass rule) {
+    ++g_replyWaits;
+    const int inTime = AwaitFlag(rx_flag, rule);
+    --g_replyWaits;
+    return inTime;
+}
+
 // A reply in the pass in which the time ran out is late here.
 int WaitRxFull() {
-    if (AwaitFlag(rx_flag, LastPass::ReplyIsLate)) return 1;
+    if (AwaitReply(LastPass::ReplyIsLate)) return 1;
     CopyText(szStatus, "Timeout-RS-232...");
     return 0;
 }

@@ -35,6 +35,14 @@ enum class LastPass {
 // Runs events until `flag` is set or more than TIMEOUT has passed; 1 when
 // the flag was set in time. Sets no status text.
 int AwaitFlag(const int& flag, LastPass rule);
+// The wait of an exchange other than the live one for its own reply
+// (rx_flag): a live frame arriving meanwhile is never taken as that reply.
+int AwaitReply(LastPass rule);
+// The words of the last live frame taken in, as it came (pp may hold
+// another exchange's words since).
+const uint16_t* LastLiveFrame();
+// A live request is out and no frame has answered it yet.
+bool LiveRequestOpen();
 
 int CC_DropDCom(int panel, int control, int event, void* callbackData, int eventData1,
                 int eventData2);

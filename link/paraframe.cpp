@@ -40,7 +40,7 @@ void PushGET(unsigned short source, unsigned short page, bool refreshPanels) {
         rx_flag = 0;
         // A page that arrives in the pass in which the time runs out is
         // still taken.
-        if (AwaitFlag(rx_flag, LastPass::ReplyCounts)) {
+        if (AwaitReply(LastPass::ReplyCounts)) {
             GetRxBuf();
             CopyPPtoVars(page);
             CopyText(szStatus, "Parameter-frame received! - Line Ok!");

@@ -1,7 +1,7 @@
-// Teach and max/min reset. Both usually run nested in the RUN loop: any
-// frame that arrives during their wait counts as their reply, and when they
-// return after one, rx_flag is still 1 so the loop sends a fresh live
-// request.
+// Teach and max/min reset. Both usually run nested in the RUN loop: a live
+// frame arriving during their wait is the live request's, never their
+// reply; when they return after their own reply, rx_flag is still 1 so the
+// loop sends a fresh live request.
 #include "link/teach.h"
 
 #include "engine/cvi.h"
@@ -15,18 +15,6 @@
 namespace {
 constexpr double kCursorHeight = 0.75;
 constexpr double kPauseBetweenPages = 0.1;
-// Pressed during RUN, the teach often finds the loop's live request still
-// unanswered: its late reply counts as the teach's reply, and the teach's
-// own reply would then land in the first page read and overwrite page 0
-// with the teach answer. Let it arrive (or the time-out pass) first; the
-// page read then flushes it.
-void AwaitOwnReplyAfterLateLiveFrame() {
-    rx_flag = 0;
-    graph_flag = 0;
-    AwaitFlag(rx_flag, LastPass::ReplyCounts);
-    graph_flag = 0;
-}
-
 }  // namespace
 
 int CC_ButtonTeach(int, int, int event, void*, int, int) {
@@ -37,12 +25,8 @@ int CC_ButtonTeach(int, int, int event, void*, int, int) {
     WriteRequest(CMD_TEACH, 0);
     SetCtrlVal(pHandle, TEXTStatus, "New setpoint value teached!");
     rx_flag = 0;
-    // pp now holds page 0: a live frame decoded before the press must not
-    // be drawn from it.
-    graph_flag = 0;
     // A reply in the pass in which the time runs out still counts.
-    if (AwaitFlag(rx_flag, LastPass::ReplyCounts)) {
-        if (graph_flag == 1) AwaitOwnReplyAfterLateLiveFrame();
+    if (AwaitReply(LastPass::ReplyCounts)) {
         // The new teach values are in the sensor's RAM, whatever source
         // the GET / SEND buttons are set to.
         for (unsigned short page = 0; page < PAGE_COUNT; ++page) {
@@ -65,7 +49,7 @@ void ResetMaxMin() {
     WriteRequest(CMD_RESET_MAXMIN, 0);
     SetCtrlVal(pHandle, TEXTStatus, "Reset Max/Min values...");
     // A reply that comes only in the pass in which the time runs out is late.
-    const bool inTime = AwaitFlag(rx_flag, LastPass::ReplyIsLate);
+    const bool inTime = AwaitReply(LastPass::ReplyIsLate);
     CopyText(szStatus, inTime ? "Reset Max/Min OK!" : "Timeout-RS-232...");
     ShowStatus();
 }

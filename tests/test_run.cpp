@@ -257,6 +257,70 @@ TEST_F(Run, TeachAndResetDuringRun) {
     EXPECT_LE(heldBefore.second, 1000);
 }
 
+// GET and SEND pressed in turn during a paced run, with replies handed over
+// whole and in UART slices: no live frame is taken for a page, so the pages
+// written back are the sensor's own, and the run goes on.
+TEST_F(Run, GetAndSendDuringAPacedRunNeverTakeALiveFrameForAPage) {
+    auto& pair = StartRunPair();
+    pair.setPacing(true);
+    const auto sensorPages = [&pair] {
+        std::vector<kvorsim::Page> pages;
+        for (int p = 0; p < 3; ++p) pages.push_back(pair.page(Memory::Ram, p));
+        return pages;
+    };
+    const auto sensor = sensorPages();
+    long long mark = 0;
+    LiveScript script(120.0);
+    for (std::size_t slice : {0, 8}) {
+        for (int press = 0; press < 24; ++press) {
+            script.when("press " + std::to_string(press), [&] { return Frames() > mark; }, [&, slice, press] {
+                pair.setFifoSlice(slice);
+                EXPECT_EQ(sensorPages(), sensor) << "slice " << slice << ", press " << press;
+                TestClick(pHandle, press % 2 ? BTNSend : BTNGet);
+                mark = Frames();
+            });
+        }
+    }
+    script.when("run goes on", [&] { return Frames() > mark + 2; }, PressStop);
+    Go(script);
+    EXPECT_EQ(sensorPages(), sensor);
+}
+
+// RESET and TEACH unanswered during a run: the live frames meanwhile are no
+// reply of theirs. The reset ends by its time-out and the run goes on; the
+// teach ends the run with its time-out and reads no page.
+TEST_F(Run, UnansweredResetAndTeachDuringRunTakeNoLiveFrame) {
+    auto& pair = StartRunPair();
+    pair.setPacing(true);
+    TIMEOUT = 1.5;
+    std::string resetStatus;
+    std::vector<uint16_t> afterTeach;
+    double took = 0;
+    long long mark = 0;
+    LiveScript script(30.0);
+    script.when("running", Running, [&] {
+        pair.silenceOnce(11);
+        TestClick(pHandle, ButtonReset);
+        resetStatus = Status();
+        mark = Frames();
+    });
+    script.when("running after the reset", [&] { return Frames() >= mark + 2; }, [&] {
+        pair.silenceOnce(6);
+        pair.delayOnce(8, std::chrono::milliseconds(150));  // a live reply comes late, during the teach's wait
+        pair.clearRecords();
+        const double t0 = Timer();
+        TestClick(pHandle, ButtonTeach);
+        took = Timer() - t0;
+        afterTeach = Commands(pair);
+    });
+    Go(script);
+    EXPECT_EQ(resetStatus, "Timeout-RS-232...");
+    EXPECT_EQ(Status(), "Timeout RS232-Line!");
+    EXPECT_EQ(stop_flag, 1);
+    EXPECT_TRUE(took >= 1.5 && took < 2.5) << took;
+    EXPECT_EQ(std::count(afterTeach.begin(), afterTeach.end(), 2), 0) << "no page read";
+}
+
 // The teach finds the loop's live request unanswered: the late live reply
 // counts as the teach's reply, and the teach's own reply comes after it.
 TEST_F(Run, TeachAfterALateLiveReplyKeepsItsOwnReplyOutOfThePageRead) {
