@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -91,6 +92,11 @@ struct Port {
     bool checkQueued = false;
     bool lost = false;        // the device went away; closed at the next safe point
     QMetaObject::Connection onReadyRead, onError;
+    // Test support: the device's output queue simulated as draining at this
+    // many bytes a second (below 0: the real queue is asked).
+    double drainRate = -1;
+    double drainLeft = 0;  // bytes queued at drainMark
+    QElapsedTimer drainMark;
 
     void disconnectSignals() {
         QObject::disconnect(onReadyRead);
@@ -128,6 +134,19 @@ void dropPort(int port) {
     if (!s) return;
     s->close();
     s->deleteLater();
+}
+
+// Bytes written but not yet on the wire: Qt's buffer and the device's
+// output queue.
+qint64 outputPending(Port* p) {
+    qint64 n = p->serial->bytesToWrite();
+    if (p->drainRate >= 0) {
+        const double left = p->drainLeft - p->drainRate * static_cast<double>(p->drainMark.nsecsElapsed()) / 1e9;
+        return n + (left > 0 ? static_cast<qint64>(left + 0.999) : 0);
+    }
+    int kernel = 0;
+    if (ioctl(p->serial->handle(), TIOCOUTQ, &kernel) == 0 && kernel > 0) n += kernel;
+    return n;
 }
 
 qint64 queueLength(Port* p) {
@@ -232,6 +251,14 @@ int reportOpenError(int port, const QSerialPort& s) {
 QObject* TestSerialPortObject(int port) {
     Port* p = findPort(port);
     return p ? p->serial : nullptr;
+}
+
+void TestSimulateOutputDrain(int port, double bytesPerSecond) {
+    if (Port* p = findPort(port)) {
+        p->drainRate = bytesPerSecond;
+        p->drainLeft = 0;
+        p->drainMark.start();
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -399,6 +426,10 @@ int ComWrt(int port, const char* buffer, int count) {
     const qint64 stuck = s->bytesToWrite();
     if (stuck > 0 && !p->lost) s->clear(QSerialPort::Output);
     const qint64 written = std::max<qint64>(0, queued - stuck);
+    if (p->drainRate >= 0) {
+        p->drainLeft = static_cast<double>(outputPending(p) - s->bytesToWrite() + written);
+        p->drainMark.restart();
+    }
     const bool lost = p->lost;
     afterCall(port);
     if (lost) return kRS232UnknownIOErr;
@@ -441,7 +472,16 @@ int FlushInQ(int port) {
 int FlushOutQ(int port) {
     Port* p = livePort(port);
     if (!p) return kRS232PortNotOpen;
+    // A frame that has started to leave is let finish: cut short, the far
+    // end would drop the fragment. At most the time a 36-byte frame takes
+    // and a margin, so that an adapter that takes nothing cannot hold the
+    // program; then whatever never left is dropped.
+    const qint64 limitNs = static_cast<qint64>(360.0 / std::max<qint32>(p->serial->baudRate(), 1) * 1e9) + 10'000'000;
+    QElapsedTimer clock;
+    clock.start();
+    while (outputPending(p) > 0 && clock.nsecsElapsed() < limitNs) QThread::usleep(500);
     p->serial->clear(QSerialPort::Output);
+    if (p->drainRate >= 0) p->drainLeft = 0;
     return 0;
 }
 

@@ -21,3 +21,7 @@ class QObject;
 // The Qt object behind an open port (nullptr when closed), so that a test
 // can watch the signals the device raises.
 QObject* TestSerialPortObject(int port);
+// From now on the open port's output queue drains at `bytesPerSecond` (as a
+// UART at its line speed; 0: a device that takes nothing) instead of
+// asking the device, which for a pty is always empty.
+void TestSimulateOutputDrain(int port, double bytesPerSecond);

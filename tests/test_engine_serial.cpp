@@ -202,6 +202,20 @@ TEST_F(SerialTest, AReadWithNoTimeToWaitTakesWhatTheKernelHolds) {
                  TEST_CALL(std::string(buf + 18, 4) == "aabb", 1));
 }
 
+// A frame still leaving when the output queue is flushed goes out whole (36
+// bytes at 19200 baud take 18.75 ms); a device that takes nothing holds the
+// flush no longer than a frame time and a margin.
+TEST_F(SerialTest, OutputFlushLetsAFrameLeaveWholeWithinItsBound) {
+    for (double rate : {1920.0, 0.0}) {
+        TestSimulateOutputDrain(kPort, rate);
+        ASSERT_EQ(ComWrt(kPort, frame('w').data(), 36), 36);
+        const double t0 = Timer();
+        EXPECT_EQ(FlushOutQ(kPort), 0);
+        const double took = Timer() - t0;
+        EXPECT_TRUE(took >= 0.018 && took < 0.1) << rate << ": " << took;
+    }
+}
+
 // A far end that closes floods a port left open with errors; the port is
 // closed on the first, and every later call fails like a closed port.
 TEST_F(SerialTest, VanishedDeviceIsClosedOnceAndCallsFailCleanly) {
