@@ -215,9 +215,8 @@ TEST_F(Run, ForeignReplyIsDrawnNowhereAndReleasesTheNextRequest) {
     EXPECT_EQ(FrameWords(req.back().bytes), RecordPage(0));
 }
 
-// GET and SEND pressed in turn during a paced run, with replies handed over
-// whole and in UART slices: no live frame is taken for a page, so the pages
-// written back are the sensor's own, and the run goes on.
+// GET and SEND in turn during a paced run, replies whole or in UART slices:
+// no live frame is taken for a page, and the run goes on.
 TEST_F(Run, GetAndSendDuringAPacedRunNeverTakeALiveFrameForAPage) {
     auto& pair = StartRunPair();
     pair.setPacing(true);
@@ -244,12 +243,10 @@ TEST_F(Run, GetAndSendDuringAPacedRunNeverTakeALiveFrameForAPage) {
     EXPECT_EQ(sensorPages(), sensor);
 }
 
-// TEACH and RESET pressed during a paced run, while a live request is out:
-// its live frame is never their reply. The teach reads the pages back from
-// RAM (whatever the source buttons say; page 0 untouched by the teach
-// reply, even when that comes late) and the run goes on; the reset restarts
-// the held values. Unanswered, the reset ends by its time-out and the run
-// goes on; the teach ends the run with its time-out and reads no page.
+// TEACH and RESET during a paced run, a live request out: its live frame is
+// never their reply. The teach reads the pages back from RAM whatever the
+// source buttons say, the reset restarts the held values; unanswered, the
+// reset times out and the run goes on, the teach ends the run unread.
 TEST_F(Run, TeachAndResetDuringRunTakeTheirOwnReplyOrTimeOut) {
     auto& pair = StartRunPair();
     pair.setPacing(true);
