@@ -97,6 +97,7 @@ struct Port {
     double drainRate = -1;
     double drainLeft = 0;  // bytes queued at drainMark
     QElapsedTimer drainMark;
+    QElapsedTimer lastWrite;  // since the last ComWrt handed bytes on
 
     void disconnectSignals() {
         QObject::disconnect(onReadyRead);
@@ -426,6 +427,7 @@ int ComWrt(int port, const char* buffer, int count) {
     const qint64 stuck = s->bytesToWrite();
     if (stuck > 0 && !p->lost) s->clear(QSerialPort::Output);
     const qint64 written = std::max<qint64>(0, queued - stuck);
+    if (written > 0) p->lastWrite.start();
     if (p->drainRate >= 0) {
         p->drainLeft = static_cast<double>(outputPending(p) - s->bytesToWrite() + written);
         p->drainMark.restart();
@@ -473,13 +475,13 @@ int FlushOutQ(int port) {
     Port* p = livePort(port);
     if (!p) return kRS232PortNotOpen;
     // A frame that has started to leave is let finish: cut short, the far
-    // end would drop the fragment. At most the time a 36-byte frame takes
-    // and a margin, so that an adapter that takes nothing cannot hold the
-    // program; then whatever never left is dropped.
+    // end would drop the fragment. At most until the time a 36-byte frame
+    // takes and a margin has passed since the last write, so that an adapter
+    // that takes nothing cannot hold the program (and a frame written long
+    // ago costs no look at the queue); then whatever never left is dropped.
     const qint64 limitNs = static_cast<qint64>(360.0 / std::max<qint32>(p->serial->baudRate(), 1) * 1e9) + 10'000'000;
-    QElapsedTimer clock;
-    clock.start();
-    while (outputPending(p) > 0 && clock.nsecsElapsed() < limitNs) QThread::usleep(500);
+    while (p->lastWrite.isValid() && p->lastWrite.nsecsElapsed() < limitNs && outputPending(p) > 0)
+        QThread::usleep(500);
     p->serial->clear(QSerialPort::Output);
     if (p->drainRate >= 0) p->drainLeft = 0;
     return 0;
