@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "acquire/live.h"
+#include "acquire/transfers.h"
 #include "app/startup.h"
 #include "engine/cvi.h"
 #include "link/com232.h"
@@ -27,6 +28,8 @@ const CallbackEntry kCallbacks[] = {
     {"CC_SLIDEVideoTHD_B", CC_SLIDEVideoTHD_B, nullptr},
     {"CC_BTNRun", CC_BTNRun, nullptr},
     {"CC_BTNStop", CC_BTNStop, nullptr},
+    {"CC_BTNVideo", CC_BTNVideo, nullptr},
+    {"CC_BTNData", CC_BTNData, nullptr},
     {"CC_ButtonTeach", CC_ButtonTeach, nullptr},
     {"CC_ButtonReset", CC_ButtonReset, nullptr},
 };

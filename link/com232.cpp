@@ -48,17 +48,23 @@ void TakeFrame() {
     rx_flag = 1;
 }
 
-// Empties the input queue without leaving the tail of a reply behind: while
-// bytes keep coming the reply is let in whole (bounded by the longest
-// reply), then dropped. A dropped live frame still answers the live request.
-void DrainInput(int port) {
-    const double end = Timer() + kLongestReply;
+// Lets a burst of bytes in whole: waits while bytes keep coming (a quiet gap
+// ends it), at most `limit` seconds.
+void LetBurstIn(int port, double limit) {
+    const double end = Timer() + limit;
     for (int queued = GetInQLen(port); queued > 0 && Timer() < end;) {
         Delay(kQuietGap);
         const int now = GetInQLen(port);
         if (now == queued) break;
         queued = now;
     }
+}
+
+// Empties the input queue without leaving the tail of a reply behind: while
+// bytes keep coming the reply is let in whole (bounded by the longest
+// reply), then dropped. A dropped live frame still answers the live request.
+void DrainInput(int port) {
+    LetBurstIn(port, kLongestReply);
     if (GetInQLen(port) >= FRAME_LEN) {
         unsigned char head[4] = {};
         ComRd(port, reinterpret_cast<char*>(head), 4);
@@ -67,12 +73,31 @@ void DrainInput(int port) {
     FlushInQ(port);
 }
 
+// The 36 bytes in szReadBuf do not start with the reply sync. They may be
+// the end of a block that came too late, with the frame that answers the
+// request right behind it: the burst is let in whole and its last 36 bytes
+// become the frame when they start with the sync. Bytes with nothing behind
+// them stay the frame, whatever their sync (the echo check reports it).
+bool TakeBurstTail(int port) {
+    Delay(kQuietGap);  // the next slice of a burst may not be queued yet
+    LetBurstIn(port, kLongestReply * 2);
+    const int more = std::min(GetInQLen(port), static_cast<int>(sizeof szReadBuf) - FRAME_LEN);
+    if (more <= 0) return true;
+    if (ComRd(port, szReadBuf + FRAME_LEN, more) != more) return false;
+    std::copy(szReadBuf + more, szReadBuf + more + FRAME_LEN, szReadBuf);
+    return ReadBufWord(0) == SYNC_REPLY;
+}
+
+}  // namespace
+
 void InstallReceiveNotification(int port) {
     InstallComCallback(port, eventMask, FRAME_LEN, NOTIFY_EVENT_CHAR, RX_Receive_Function,
                        nullptr);
 }
 
-}  // namespace
+void RemoveReceiveNotification(int port) {
+    InstallComCallback(port, eventMask, FRAME_LEN, NOTIFY_EVENT_CHAR, nullptr, nullptr);
+}
 
 uint16_t ReadBufWord(int offset) {
     const auto hi = static_cast<unsigned char>(szReadBuf[offset]);
@@ -102,7 +127,7 @@ void RX_Receive_Function(int /*port*/, int events, void* /*callbackData*/) {
     // The queue can have been emptied between the notification and the read
     // (a flush by a waiting exchange); a partial read is no reply, and
     // decoding it would mix old and new bytes.
-    if (nBytesR == FRAME_LEN) TakeFrame();
+    if (nBytesR == FRAME_LEN && (ReadBufWord(0) == SYNC_REPLY || TakeBurstTail(com))) TakeFrame();
     DrainInput(com);
 }
 
@@ -110,7 +135,7 @@ const uint16_t* LastLiveFrame() { return g_liveWords; }
 
 bool LiveRequestOpen() { return g_liveOpen; }
 
-int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
+void FlushQueues(FlushFirst first, int port) {
     if (first == FlushFirst::Input) {
         DrainInput(port);
         FlushOutQ(port);
@@ -118,6 +143,10 @@ int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
         FlushOutQ(port);
         DrainInput(port);
     }
+}
+
+int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
+    FlushQueues(first, port);
     FillTxBuf(cmd, arg, pp);
     nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
     if (cmd == CMD_LIVE) g_liveOpen = true;

@@ -20,6 +20,13 @@ uint16_t ReadBufWord(int offset);
 // exchanges empty the output queue first, the others the input queue; both
 // are empty before the request goes out either way.
 enum class FlushFirst { Input, Output };
+// Empties both queues of `port`, the input queue without cutting a reply
+// that is coming in: it is let in whole, then dropped.
+void FlushQueues(FlushFirst first, int port);
+// The receive notification (RX_Receive_Function at every frame) on or off;
+// off, replies other than frames stay in the input queue for their reader.
+void InstallReceiveNotification(int port);
+void RemoveReceiveNotification(int port);
 // Empties both queues of `port`, builds the frame from cmd, arg and pp and
 // writes it. Returns the count written, also kept in nBytesW. The flags are
 // the caller's: an exchange clears what it waits for.

@@ -10,14 +10,14 @@
 #include "params/vars.h"
 #include "plot/tolwindow.h"
 
-namespace {
-
 void SelectSource(int source) {
     target = source;
     SetCtrlVal(pHandle, RBTRam, source == SOURCE_RAM ? 1 : 0);
     SetCtrlVal(pHandle, RBTEeprom, source == SOURCE_EEPROM ? 1 : 0);
     SetCtrlVal(pHandle, RBTFile, source == SOURCE_FILE ? 1 : 0);
 }
+
+namespace {
 
 int SourceButton(int panel, int control, int event, int source) {
     if (event != EVENT_VAL_CHANGED) return 0;

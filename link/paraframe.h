@@ -4,6 +4,9 @@
 
 enum ParaSource { SOURCE_RAM = 1, SOURCE_EEPROM = 2, SOURCE_FILE = 3 };
 
+// The target of GET and SEND, with its three buttons.
+void SelectSource(int source);
+
 // Reads one page from the sensor into the record (the file source reads
 // nothing here: its dialog ran before); after page 2 the panels show the
 // record, unless `refreshPanels` is false (a file load that did not happen

@@ -105,7 +105,9 @@ struct SensorPair::Impl {
     std::deque<Outgoing> out;
 
     bool silent = false;
-    std::multiset<uint16_t> silenceCommands, silenceOffsets;
+    std::multiset<uint16_t> silenceCommands, silenceOffsets, holdOffsets;
+    std::map<uint16_t, std::vector<uint8_t>> blockBytes;
+    std::optional<Outgoing> held;  // a late reply, out just ahead of the next one
     std::map<uint16_t, std::chrono::microseconds> delays;
     std::optional<uint16_t> echoSync;
     std::map<uint16_t, std::size_t> extraBytes, cutReplies;
@@ -286,6 +288,10 @@ struct SensorPair::Impl {
                 silenceOffsets.erase(it);
                 return suppress("block silenced once");
             }
+            if (auto it = blockBytes.find(rq.argument); it != blockBytes.end()) {
+                *reply = std::move(it->second);
+                blockBytes.erase(it);
+            }
         }
         shape(rq.command, *reply);
 
@@ -297,7 +303,22 @@ struct SensorPair::Impl {
             o.due += it->second;
             delays.erase(it);
         }
-        // Replies go out in the order they fall due; one being sent is never interrupted.
+        if (held) {
+            held->due = o.due;
+            enqueue(std::move(*held));
+            held.reset();
+        }
+        if (auto it = holdOffsets.find(rq.argument); rq.command == 9 && it != holdOffsets.end()) {
+            holdOffsets.erase(it);
+            log("block held back until the next request");
+            held = std::move(o);
+            return;
+        }
+        enqueue(std::move(o));
+    }
+
+    // Replies go out in the order they fall due; one being sent is never interrupted.
+    void enqueue(Outgoing o) {
         auto pos = out.begin();
         if (pos != out.end() && pos->started) ++pos;
         while (pos != out.end() && pos->due <= o.due) ++pos;
@@ -635,6 +656,16 @@ void SensorPair::silenceBlockOnce(uint16_t offset) {
     d->silenceOffsets.insert(offset);
 }
 
+void SensorPair::holdBlockOnce(uint16_t offset) {
+    std::lock_guard lk(d->mu);
+    d->holdOffsets.insert(offset);
+}
+
+void SensorPair::setBlockBytesOnce(uint16_t offset, std::vector<uint8_t> bytes) {
+    std::lock_guard lk(d->mu);
+    d->blockBytes[offset] = std::move(bytes);
+}
+
 void SensorPair::delayOnce(uint16_t command, std::chrono::microseconds extra) {
     std::lock_guard lk(d->mu);
     d->delays[command] = extra;
@@ -671,6 +702,9 @@ void SensorPair::clearFaults() {
     d->silent = false;
     d->silenceCommands.clear();
     d->silenceOffsets.clear();
+    d->holdOffsets.clear();
+    d->blockBytes.clear();
+    d->held.reset();
     d->delays.clear();
     d->echoSync.reset();
     d->extraBytes.clear();

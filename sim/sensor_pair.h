@@ -166,6 +166,10 @@ public:
     // The request is carried out but its reply is lost.
     void silenceOnce(uint16_t command);
     void silenceBlockOnce(uint16_t offset);  // command 9 with this word offset
+    // The block's reply comes only when the next request does, just ahead of
+    // that request's reply (later than any wait for it).
+    void holdBlockOnce(uint16_t offset);
+    void setBlockBytesOnce(uint16_t offset, std::vector<uint8_t> bytes);  // these bytes instead
     void delayOnce(uint16_t command, std::chrono::microseconds extra);  // later replies may overtake it
     void setEchoSync(uint16_t sync);         // sync word of the echo-check reply (normally 0x00AA)
     void setExtraBytes(uint16_t command, std::size_t count);  // bytes sent after each reply (kAnyCommand: all)
