@@ -93,15 +93,6 @@ TEST_F(Model, PagesCarryEveryFieldLongOnesLowHalfFirst) {
     EXPECT_EQ(std::memcmp(&before, &parameter, sizeof parameter), 0);
 }
 
-// Every open error the status line can show, by its code.
-TEST_F(Model, OpenErrorsHaveTheirTexts) {
-    const std::pair<int, const char*> cases[] = {
-        {-1, "Unknown system error"}, {-2, "Invalid port number"}, {-3, "Port is not open"},
-        {-4, "Unknown I/0 error"},    {-6, "No serial port found"}, {-7, "Cannot open port"},
-        {-13, "Invalid parameter"},   {-99, "Timeout"},             {-5, "RS-232 error!"}, {-14, "RS-232 error!"}};
-    for (const auto& [code, text] : cases) EXPECT_STREQ(RS232ErrorText(code), text) << code;
-}
-
 // Words 3 and 4 are one signed count: 0xFFFF1234 is -60876 µm.
 TEST_F(Model, LiveWordsByMeaning) {
     const uint16_t w[16] = {11, 12, 13, 0x1234, 0xFFFF, 15, 16, 17, 18, 19, 20, 21, 1111, 2222, 23, 24};

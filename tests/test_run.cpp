@@ -46,10 +46,6 @@ protected:
         EXPECT_TRUE(script.finished()) << "waiting at: " << script.pending();
         EXPECT_FALSE(script.limitHit());
     }
-    static void PressStop() {
-        TestPress(pHandle, BTNStop);
-        TestRelease(pHandle, BTNStop);
-    }
     // A run in which `act` happens once, two frames in, then, unless `act`
     // ended the run, STOP `frames` frames later.
     static void RunActing(std::function<void()> act, long long frames = 0) {
@@ -84,9 +80,9 @@ TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
     pair.setOverrides({.positionA = 1100, .positionB = 2100, .evaluated = 1040,
                        .micrometres = static_cast<int32_t>(0xFFFF1234u), .maxValue = 1300, .minValue = 900});
     // What another mode may have left: video graphs up, trigger view on, buttons dimmed.
-    const int videoView[] = {GRAPHVideoMaster, GRAPHVideoSlave, GRAPHDataRaw, GRAPHDataNorm, SWITCHDataView};
-    const int liveView[] = {STRIPRaw, GRAPHBarMaster, GRAPHBarSlave, SWITCHRawEval};
-    const int dimmable[] = {BTNVideo, BTNData, ButtonTeach, ButtonReset};
+    const auto videoView = {GRAPHVideoMaster, GRAPHVideoSlave, GRAPHDataRaw, GRAPHDataNorm, SWITCHDataView};
+    const auto liveView = {STRIPRaw, GRAPHBarMaster, GRAPHBarSlave, SWITCHRawEval};
+    const auto dimmable = {BTNVideo, BTNData, ButtonTeach, ButtonReset};
     for (int ctrl : videoView) SetCtrlAttribute(pHandle, ctrl, ATTR_VISIBLE, 1);
     for (int ctrl : liveView) SetCtrlAttribute(pHandle, ctrl, ATTR_VISIBLE, 0);
     for (int ctrl : dimmable) SetCtrlAttribute(pHandle, ctrl, ATTR_DIMMED, 1);
@@ -102,9 +98,9 @@ TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
     script.when("running", Running, [&] {
         EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 1);
         EXPECT_EQ(Attr(pPopUp, BTNStartRecord, ATTR_DIMMED), 1);
-        for (int ctrl : liveView) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), 1) << ctrl;
-        for (int ctrl : videoView) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_VISIBLE), 0) << ctrl;
-        for (int ctrl : dimmable) EXPECT_EQ(Attr(pHandle, ctrl, ATTR_DIMMED), 1) << ctrl;  // RUN leaves them
+        EXPECT_EQ(Attrs(liveView, ATTR_VISIBLE), std::vector<int>(4, 1));
+        EXPECT_EQ(Attrs(videoView, ATTR_VISIBLE), std::vector<int>(5, 0));
+        EXPECT_EQ(Attrs(dimmable, ATTR_DIMMED), std::vector<int>(4, 1));  // RUN leaves them
         EXPECT_EQ(Val(pHandle, TOGBTN_Trigg), 0);
         EXPECT_FALSE(TestPanelDisplayed(pTrigg));
         pair.setPage(Memory::Ram, 1, p1);

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <climits>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <utility>
@@ -116,6 +117,16 @@ public:
         int v = -1;
         GetCtrlAttribute(panel, ctrl, attr, &v);
         return v;
+    }
+    // The attribute of each of the main panel's `ctrls`, in order.
+    static std::vector<int> Attrs(std::initializer_list<int> ctrls, int attr) {
+        std::vector<int> v;
+        for (int ctrl : ctrls) v.push_back(Attr(pHandle, ctrl, attr));
+        return v;
+    }
+    static void PressStop() {
+        TestPress(pHandle, BTNStop);
+        TestRelease(pHandle, BTNStop);
     }
     static std::vector<uint16_t> Commands(const kvorsim::SensorPair& pair) {
         std::vector<uint16_t> c;
