@@ -80,9 +80,9 @@ TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
     pair.setOverrides({.positionA = 1100, .positionB = 2100, .evaluated = 1040,
                        .micrometres = static_cast<int32_t>(0xFFFF1234u), .maxValue = 1300, .minValue = 900});
     // What another mode may have left: video graphs up, trigger view on, buttons dimmed.
-    const auto videoView = {GRAPHVideoMaster, GRAPHVideoSlave, GRAPHDataRaw, GRAPHDataNorm, SWITCHDataView};
-    const auto liveView = {STRIPRaw, GRAPHBarMaster, GRAPHBarSlave, SWITCHRawEval};
-    const auto dimmable = {BTNVideo, BTNData, ButtonTeach, ButtonReset};
+    const std::initializer_list<int> videoView = {GRAPHVideoMaster, GRAPHVideoSlave, GRAPHDataRaw, GRAPHDataNorm, SWITCHDataView};
+    const std::initializer_list<int> liveView = {STRIPRaw, GRAPHBarMaster, GRAPHBarSlave, SWITCHRawEval};
+    const std::initializer_list<int> dimmable = {BTNVideo, BTNData, ButtonTeach, ButtonReset};
     for (int ctrl : videoView) SetCtrlAttribute(pHandle, ctrl, ATTR_VISIBLE, 1);
     for (int ctrl : liveView) SetCtrlAttribute(pHandle, ctrl, ATTR_VISIBLE, 0);
     for (int ctrl : dimmable) SetCtrlAttribute(pHandle, ctrl, ATTR_DIMMED, 1);
