@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/cvi.h"
+#include "help/help.h"
 #include "link/com232.h"
 #include "link/commands.h"
 #include "params/live.h"
@@ -101,15 +102,15 @@ void PushRUN() {
     SetCtrlAttribute(pHandle, BTNRun, ATTR_DIMMED, 0);
 }
 
-int CC_BTNRun(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) PushRUN();
+int CC_BTNRun(int, int control, int event, void*, int, int) {
+    if (!HelpOnRightClick(control, event) && event == EVENT_COMMIT) PushRUN();
     return 0;
 }
 
 // Acts on the mouse press, so a STOP reaches a loop that is busy in its
 // waits without needing the release.
-int CC_BTNStop(int, int, int event, void*, int, int) {
-    if (event != EVENT_LEFT_CLICK) return 0;
+int CC_BTNStop(int, int control, int event, void*, int, int) {
+    if (HelpOnRightClick(control, event) || event != EVENT_LEFT_CLICK) return 0;
     stop_flag = 1;
     for (int ctrl : {BTNVideo, BTNData, BTNRun, ButtonTeach, ButtonReset})
         SetCtrlAttribute(pHandle, ctrl, ATTR_DIMMED, 0);

@@ -5,6 +5,7 @@
 
 #include "acquire/live.h"
 #include "engine/cvi.h"
+#include "help/help.h"
 #include "link/blocks.h"
 #include "link/com232.h"
 #include "link/paraframe.h"
@@ -117,15 +118,15 @@ void PushDATA() {
     EndTransfer();
 }
 
-int CC_BTNVideo(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
+int CC_BTNVideo(int, int control, int event, void*, int, int) {
+    if (HelpOnRightClick(control, event) || event != EVENT_COMMIT) return 0;
     PrepareTransfer();
     PushVIDEO();
     return 0;
 }
 
-int CC_BTNData(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
+int CC_BTNData(int, int control, int event, void*, int, int) {
+    if (HelpOnRightClick(control, event) || event != EVENT_COMMIT) return 0;
     PrepareTransfer();
     SetAll(pHandle, {GRAPHDataNorm, SWITCHDataView}, ATTR_VISIBLE, 1);
     DisplayPanel(pTrigg);

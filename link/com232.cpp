@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/cvi.h"
+#include "help/help.h"
 #include "link/commands.h"
 #include "link/ident.h"
 #include "link/paraframe.h"
@@ -241,7 +242,7 @@ void InitRS232(int port) {
 }
 
 int CC_DropDCom(int panel, int control, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
+    if (HelpOnRightClick(control, event) || event != EVENT_COMMIT) return 0;
     stop_flag = 1;
     CloseCom(com);
     int value = com;

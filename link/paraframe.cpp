@@ -2,6 +2,7 @@
 #include "link/paraframe.h"
 
 #include "engine/cvi.h"
+#include "help/help.h"
 #include "link/com232.h"
 #include "link/commands.h"
 #include "panel/binding.h"
@@ -57,8 +58,8 @@ void PushGET(unsigned short source, unsigned short page, bool refreshPanels) {
     }
 }
 
-int CC_BTNGet(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
+int CC_BTNGet(int, int control, int event, void*, int, int) {
+    if (HelpOnRightClick(control, event) || event != EVENT_COMMIT) return 0;
     const bool loaded = target != SOURCE_FILE || ReadParaFromFile();
     for (unsigned short page = 0; page < PAGE_COUNT; ++page) {
         PushGET(static_cast<unsigned short>(target), page, loaded);
@@ -67,8 +68,8 @@ int CC_BTNGet(int, int, int event, void*, int, int) {
     return 0;
 }
 
-int CC_BTNSend(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
+int CC_BTNSend(int, int control, int event, void*, int, int) {
+    if (HelpOnRightClick(control, event) || event != EVENT_COMMIT) return 0;
     SetCtrlVal(pHandle, TEXTStatus, "Transmit...");
     if (target == SOURCE_FILE) {
         SaveParaFileDialog();

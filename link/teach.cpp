@@ -5,6 +5,7 @@
 #include "link/teach.h"
 
 #include "engine/cvi.h"
+#include "help/help.h"
 #include "link/com232.h"
 #include "link/commands.h"
 #include "link/paraframe.h"
@@ -17,8 +18,8 @@ constexpr double kCursorHeight = 0.75;
 constexpr double kPauseBetweenPages = 0.1;
 }  // namespace
 
-int CC_ButtonTeach(int, int, int event, void*, int, int) {
-    if (event != EVENT_COMMIT) return 0;
+int CC_ButtonTeach(int, int control, int event, void*, int, int) {
+    if (HelpOnRightClick(control, event) || event != EVENT_COMMIT) return 0;
     parameter.cmd = CMD_TEACH;
     GetPanelValues();
     CopyVarsToPP(0);  // the teach carries page 0 as the panels show it
@@ -54,7 +55,7 @@ void ResetMaxMin() {
     ShowStatus();
 }
 
-int CC_ButtonReset(int, int, int event, void*, int, int) {
-    if (event == EVENT_COMMIT) ResetMaxMin();
+int CC_ButtonReset(int, int control, int event, void*, int, int) {
+    if (!HelpOnRightClick(control, event) && event == EVENT_COMMIT) ResetMaxMin();
     return 0;
 }
