@@ -8,10 +8,14 @@
 #include "acquire/transfers.h"
 #include "app/startup.h"
 #include "engine/cvi.h"
+#include "help/help.h"
 #include "link/com232.h"
 #include "link/paraframe.h"
 #include "link/teach.h"
+#include "panel/editors.h"
+#include "panel/selectors.h"
 #include "plot/video.h"
+#include "recorder/recorder.h"
 
 namespace {
 
@@ -32,6 +36,32 @@ const CallbackEntry kCallbacks[] = {
     {"CC_BTNData", CC_BTNData, nullptr},
     {"CC_ButtonTeach", CC_ButtonTeach, nullptr},
     {"CC_ButtonReset", CC_ButtonReset, nullptr},
+    {"CC_HelpText1", CC_HelpText1, nullptr},
+    {"CC_HelpText2", CC_HelpText2, nullptr},
+    {"CC_GRAPHVideoMaster", HelpOnlyCallback, nullptr},
+    {"CC_GRAPHVideoSlave", HelpOnlyCallback, nullptr},
+    {"CC_GRAPHDataRaw", HelpOnlyCallback, nullptr},
+    {"CC_GRAPHDataNorm", HelpOnlyCallback, nullptr},
+    {"CC_TOGGBTN_Recorder", CC_TOGGBTN_Recorder, nullptr},
+    {"CC_NUMToleranceUP", CC_NUMToleranceUP, nullptr},
+    {"CC_NUMToleranceLO", CC_NUMToleranceLO, nullptr},
+    {"CC_NUMTriggThresholdA", CC_NUMTriggThresholdA, nullptr},
+    {"CC_NUMTriggThresholdB", CC_NUMTriggThresholdB, nullptr},
+    {"CC_NUMTeachA", CC_NUMTeachA, nullptr},
+    {"CC_NUMTeachB", CC_NUMTeachB, nullptr},
+    {"CC_NEDITeachA", CC_NEDITeachA, nullptr},
+    {"CC_NEDITeachB", CC_NEDITeachB, nullptr},
+    {"CC_DROPpmodeA", CC_DROPpmodeA, nullptr},
+    {"CC_DROPpmodeB", CC_DROPpmodeB, nullptr},
+    {"CC_TOGGBTN_Para0", CC_TOGGBTN_Para0, nullptr},
+    {"CC_TOGGBTN_Para1", CC_TOGGBTN_Para1, nullptr},
+    {"CC_TOGGBTN_Para2", CC_TOGGBTN_Para2, nullptr},
+    {"CC_TOGGBTN_Calib", CC_TOGGBTN_Calib, nullptr},
+    {"CC_TOGBTN_Trigg", CC_TOGBTN_Trigg, nullptr},
+    {"CC_TOGBTN_Zoom", CC_TOGBTN_Zoom, nullptr},
+    {"CC_DropEvalMode", CC_DropEvalMode, nullptr},
+    {"CC_DROPHardwareMode", CC_DROPHardwareMode, nullptr},
+    {"CC_DROPAnaMode", CC_DROPAnaMode, nullptr},
 };
 
 }  // namespace

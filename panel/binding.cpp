@@ -56,6 +56,12 @@ void ShowPValueLock(int sensorPanel, int pvalEditor, uint16_t pmode) {
     SetCtrlAttribute(sensorPanel, pvalEditor, ATTR_DIMMED, PValueLocked(pmode) ? 1 : 0);
 }
 
+void ShowTeachLock(uint16_t evalmode) {
+    const TeachEditorDims dims = TeachEditorsDimmed(evalmode);
+    SetCtrlAttribute(pPara1, NUMTeachA, ATTR_DIMMED, dims.a ? 1 : 0);
+    SetCtrlAttribute(pPara2, NUMTeachB, ATTR_DIMMED, dims.b ? 1 : 0);
+}
+
 void ShowToleranceLock(uint16_t hwmode) {
     const int locked = ToleranceEditorsLocked(hwmode) ? 1 : 0;
     SetCtrlAttribute(pPara0, NUMToleranceUP, ATTR_DIMMED, locked);
@@ -101,9 +107,7 @@ void SetPanelValues() {
     SetPointForMode(r.evalmode, r.teachA, r.teachB, cvp, &setPoint);
     tVal = static_cast<uint16_t>(setPoint);
     YAXISMAX = static_cast<uint16_t>(WideRangeMode(r.evalmode) ? 2 * cvp : cvp);
-    const TeachEditorDims dims = TeachEditorsDimmed(r.evalmode);
-    SetCtrlAttribute(pPara1, NUMTeachA, ATTR_DIMMED, dims.a ? 1 : 0);
-    SetCtrlAttribute(pPara2, NUMTeachB, ATTR_DIMMED, dims.b ? 1 : 0);
+    ShowTeachLock(r.evalmode);
 
     ShowPValueLock(pPara1, NUMPvalA, r.pmodeA);
     ShowPValueLock(pPara2, NUMPvalB, r.pmodeB);
