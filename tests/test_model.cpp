@@ -14,6 +14,7 @@
 #include "link/com232.h"
 #include "link/ident.h"
 #include "panel/parafile.h"
+#include "params/limits.h"
 #include "params/live.h"
 #include "params/record.h"
 #include "params/thresholds.h"
@@ -215,6 +216,14 @@ TEST(ModelLimits, LiveToleranceLimitsAreClampedNotWrapped) {
         const LiveLimits l = LiveToleranceLimits();
         EXPECT_EQ(std::pair(l.upper, l.lower), std::pair(c.upper, c.lower)) << c.setPoint << " " << c.lo;
     }
+}
+
+// A teach position at or past the line's end leaves no tolerance at all.
+TEST(ModelLimits, EditorsKeepValuesOnTheLine) {
+    for (auto [tol, teachA, kept] : {std::tuple(200, 4000, 95), {96, 4000, 96}, {97, 4000, 95}, {10, 4096, 0}, {1, 9000, 0}})
+        EXPECT_EQ(ToleranceWithinLine(tol, teachA, 4096), kept) << tol << " " << teachA;
+    for (auto [teach, kept] : {std::pair(5000, 4095), {4097, 4095}, {4096, 4096}, {1, 1}, {0, 1}, {-5, 1}})
+        EXPECT_EQ(TeachWithinLine(teach, 4096), kept) << teach;
 }
 
 // "old file kept" only where there was one and it was not written in place.

@@ -131,6 +131,19 @@ TEST_F(Run, RunShowsTheLiveFramesAndStopOnThePressEndsIt) {
     EXPECT_EQ(strip.at(0).at(strip[0].size() - 1), 1010);
 }
 
+// Help opens during a run for the buttons not dimmed, and the run goes on.
+TEST_F(Run, HelpOpensDuringARun) {
+    StartRunPair();
+    std::vector<std::string> help;
+    RunActing([&] {
+        TestRightClick(pHandle, BTNRun);  // dimmed: no help
+        TestRightClick(pHandle, BTNStop);
+        help = TestTextBoxLines(pHandle, HelpText1);
+    }, 3);
+    EXPECT_EQ(help.at(0), "STOP-BUTTON:");
+    EXPECT_EQ(Attr(pHandle, HelpText1, ATTR_VISIBLE), 1);
+}
+
 // Silent from the start: the first request's 1.5 s. Falling silent: two
 // time-outs after the last request. A TEACH into silence: the teach's 1.5 s
 // ends the run. A RESET into silence: its own time-out, the run ends by itself.

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <set>
 #include <thread>
 
 #include "support/program_fixture.h"
@@ -174,11 +175,13 @@ TEST_F(Startup, EachSensorAndEachFaultAtStartUp) {
 // too; without a display it ends with -1.
 TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
     const std::string exe = TestBinaryDir() + "/kvor-scope";
+    const std::string errPath = ::testing::TempDir() + "kvor-start-" + std::to_string(getpid());
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("KVOR_NO_DIALOGS", "1", 1);
+        if (!std::freopen(errPath.c_str(), "w", stderr)) _exit(126);
         execl(exe.c_str(), exe.c_str(), "--simulate", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -196,6 +199,15 @@ TEST(StartupExecutable, SimulatedRunEndsWithZeroOnTerminate) {
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
+    // Only the recorder's and the upload's callbacks are still to come.
+    std::ifstream startErr(errPath);
+    std::set<std::string> missing;
+    for (std::string line; std::getline(startErr, line);)
+        if (auto at = line.find("callback \""); at != std::string::npos)
+            missing.insert(line.substr(at + 10, line.find('"', at + 10) - at - 10));
+    EXPECT_EQ(missing, (std::set<std::string>{"CC_BTNStartRecord", "CC_BTNStopRecord", "CC_BTNWriteXFMA", "CC_BTNWriteXFSL",
+                                              "CC_NEDITRecSamples", "CC_NEDITRecTime", "CC_RecordFileNameBtn"}));
+    std::remove(errPath.c_str());
 
     EXPECT_EQ(std::system((exe + " --help >/dev/null").c_str()), 0);
     // Without a display it says so and ends with -1 instead of aborting.
