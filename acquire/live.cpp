@@ -51,6 +51,14 @@ int PushGETRAW() {
     return 0;
 }
 
+int SendLiveRequest() {
+    parameter.cmd = CMD_LIVE;
+    parameter.page = 0;
+    CopyVarsToPP(0);
+    rx_flag = 0;
+    return WriteRequest(CMD_LIVE, 0);
+}
+
 void CopyPPtoRAWVars() {
     // From the frame as it came: a nested exchange may have filled pp since.
     live = DecodeLiveFrame(LastLiveFrame());
@@ -82,10 +90,8 @@ void PushRUN() {
             // Also after a frame that was no live frame (a nested TEACH or
             // RESET got its reply), or a live reply a nested exchange took
             // off the line: it released the line all the same.
-            CopyVarsToPP(0);
-            rx_flag = 0;
             requestTime = Timer();
-            WriteRequest(CMD_LIVE, 0);
+            SendLiveRequest();
         }
         if (Timer() - requestTime > 2 * TIMEOUT) {
             SetCtrlVal(pHandle, TEXTStatus, kLineTimeout);

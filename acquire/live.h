@@ -4,6 +4,9 @@
 // One live request; 1 when a live frame arrived within TIMEOUT (its words
 // are left in pp), 0 otherwise (stop_flag raised).
 int PushGETRAW();
+// A live request carrying page 0 of the record, as the loops send it; the
+// count written.
+int SendLiveRequest();
 // Spreads the sixteen live words of pp over the live variables.
 void CopyPPtoRAWVars();
 // The RUN loop; returns when the run has ended.

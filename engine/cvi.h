@@ -312,6 +312,10 @@ int ArrayToFileAppend(const char* fileName, const uint32_t* values, int count, i
 int FileToArray(const char* fileName, uint32_t* values, int count);
 int FileToArray(const char* fileName, int16_t* values, int count);
 int CVI_DeleteFile(const char* fileName);
+// What was written to the file reaches the disk before this returns (our
+// addition: appends are handed to the system at once, this makes them
+// last through a power cut). 0, or negative when the file cannot be synced.
+int SyncFile(const char* fileName);
 // 1 when fileName is an existing file (its size in *fileSize when not null),
 // 0 when there is none.
 int GetFileInfo(const char* fileName, long* fileSize);

@@ -144,6 +144,13 @@ int FileToArray(const char* fileName, uint32_t* values, int count) { return read
 
 int FileToArray(const char* fileName, int16_t* values, int count) { return readArray(fileName, values, count); }
 
+int SyncFile(const char* fileName) {
+    if (!fileName || !*fileName) return UIEFileOpen;
+    QFile f(engine::fromProgram(fileName));
+    if (!f.open(QIODevice::ReadOnly)) return UIEFileOpen;
+    return ::fsync(f.handle()) == 0 ? 0 : UIEFileWrite;
+}
+
 int CVI_DeleteFile(const char* fileName) {
     if (!fileName || !*fileName) return UIEFileOpen;
     QFile f(engine::fromProgram(fileName));

@@ -6,7 +6,12 @@
 #include <QString>
 #include <QWidget>
 
+#include <ctime>
+
 namespace engine {
+
+// DateStr and TimeStr tell this moment instead of now; 0: now again.
+void setWallClock(std::time_t t);
 
 // Program strings are ISO 8859-1 bytes; widgets hold QString.
 inline QString fromProgram(const char* s) { return s ? QString::fromLatin1(s) : QString(); }

@@ -1,5 +1,7 @@
 #include "engine/testing_io.h"
 
+#include "engine/internal.h"
+
 void TestQueueFileSelect(const std::string& path) { engine::popupScript().fileAnswers.push_back(path); }
 
 void TestQueueConfirm(int answer) { engine::popupScript().confirmAnswers.push_back(answer); }
@@ -7,3 +9,5 @@ void TestQueueConfirm(int answer) { engine::popupScript().confirmAnswers.push_ba
 const std::vector<engine::PopupCall>& TestPopupLog() { return engine::popupScript().log; }
 
 void TestResetPopups() { engine::popupScript() = {}; }
+
+void TestSetWallClock(std::time_t t) { engine::setWallClock(t); }

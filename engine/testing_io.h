@@ -2,6 +2,7 @@
 // read back which pop-ups the program asked for with which arguments.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -25,3 +26,5 @@ QObject* TestSerialPortObject(int port);
 // UART at its line speed; 0: a device that takes nothing) instead of
 // asking the device, which for a pty is always empty.
 void TestSimulateOutputDrain(int port, double bytesPerSecond);
+// DateStr and TimeStr tell the local time of `t` from now on (0: now again).
+void TestSetWallClock(std::time_t t);

@@ -6,17 +6,23 @@
 #include <thread>
 
 #include "engine/cvi.h"
+#include "engine/internal.h"
 
 namespace {
 const auto g_start = std::chrono::steady_clock::now();
+std::time_t g_fixedWallClock = 0;  // 0: the real one
 
 std::tm localNow() {
-    const std::time_t t = std::time(nullptr);
+    const std::time_t t = g_fixedWallClock ? g_fixedWallClock : std::time(nullptr);
     std::tm tm{};
     localtime_r(&t, &tm);
     return tm;
 }
 }  // namespace
+
+namespace engine {
+void setWallClock(std::time_t t) { g_fixedWallClock = t; }
+}  // namespace engine
 
 double Timer() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - g_start).count();

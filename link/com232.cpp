@@ -146,12 +146,16 @@ void FlushQueues(FlushFirst first, int port) {
     }
 }
 
-int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
+int WriteFrame(uint16_t cmd, uint16_t arg, const uint16_t* words, FlushFirst first, int port) {
     FlushQueues(first, port);
-    FillTxBuf(cmd, arg, pp);
+    FillTxBuf(cmd, arg, words);
     nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
     if (cmd == CMD_LIVE) g_liveOpen = true;
     return nBytesW;
+}
+
+int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port) {
+    return WriteFrame(cmd, arg, pp, first, port);
 }
 
 int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first) { return WriteRequest(cmd, arg, first, com); }

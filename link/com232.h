@@ -31,6 +31,8 @@ void RemoveReceiveNotification(int port);
 // writes it. Returns the count written, also kept in nBytesW. The flags are
 // the caller's: an exchange clears what it waits for.
 int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first, int port);
+// The same with the 15 data words from `words` instead of pp.
+int WriteFrame(uint16_t cmd, uint16_t arg, const uint16_t* words, FlushFirst first, int port);
 int WriteRequest(uint16_t cmd, uint16_t arg, FlushFirst first = FlushFirst::Input);
 
 // What a wait makes of a reply that comes in the very event pass in which
