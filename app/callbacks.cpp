@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "engine/cvi.h"
 #include "help/help.h"
+#include "lin/xflash.h"
 #include "link/com232.h"
 #include "link/paraframe.h"
 #include "link/teach.h"
@@ -43,6 +44,13 @@ const CallbackEntry kCallbacks[] = {
     {"CC_GRAPHDataRaw", HelpOnlyCallback, nullptr},
     {"CC_GRAPHDataNorm", HelpOnlyCallback, nullptr},
     {"CC_TOGGBTN_Recorder", CC_TOGGBTN_Recorder, nullptr},
+    {"CC_NEDITRecSamples", CC_NEDITRecSamples, nullptr},
+    {"CC_NEDITRecTime", CC_NEDITRecTime, nullptr},
+    {"CC_RecordFileNameBtn", CC_RecordFileNameBtn, nullptr},
+    {"CC_BTNStartRecord", CC_BTNStartRecord, nullptr},
+    {"CC_BTNStopRecord", CC_BTNStopRecord, nullptr},
+    {"CC_BTNWriteXFMA", CC_BTNWriteXFMA, nullptr},
+    {"CC_BTNWriteXFSL", CC_BTNWriteXFSL, nullptr},
     {"CC_NUMToleranceUP", CC_NUMToleranceUP, nullptr},
     {"CC_NUMToleranceLO", CC_NUMToleranceLO, nullptr},
     {"CC_NUMTriggThresholdA", CC_NUMTriggThresholdA, nullptr},
