@@ -16,22 +16,8 @@ namespace fs = std::filesystem;
 using kvorsim::Memory;
 using namespace std::chrono_literals;
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 class GetSend : public ProgramTest {
 protected:
-    void TearDown() override {
-        std::error_code ec;
-        if (!dir_.empty()) fs::remove_all(dir_, ec);
-        ProgramTest::TearDown();
-    }
     // RAM holds SensorPages(); EEPROM differs in evaluation mode 3, pvalA
     // 900, teachB 2222 and setpointB 65537.
     kvorsim::SensorPair& Started() {
@@ -47,13 +33,6 @@ protected:
         pair.clearRecords();
         return pair;
     }
-    std::string Path(const std::string& name) {
-        if (dir_.empty()) {
-            char tmpl[] = "/tmp/kvor-parafile-XXXXXX";
-            dir_ = mkdtemp(tmpl) ? tmpl : "/tmp";
-        }
-        return dir_ + "/" + name;
-    }
     static void Save(const std::string& path, int confirm = -1) {
         TestQueueFileSelect(path);
         if (confirm >= 0) TestQueueConfirm(confirm);
@@ -63,7 +42,6 @@ protected:
         TestQueueFileSelect(path);
         ASSERT_EQ(TestClick(pHandle, BTNGet), 0);
     }
-    std::string dir_;
 };
 
 // A page without reply keeps its values; the panels are refreshed from the

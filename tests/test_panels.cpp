@@ -79,16 +79,6 @@ TEST_F(Panels, ModesSetTheReferenceAndDimOrHideTheirControls) {
     EXPECT_EQ(Attr(pPara1, SLIDEVideoTHD_A, ATTR_DIMMED), 0);
 }
 
-TEST_F(Panels, ClosingTheRecorderPopUpHidesItAndTurnsItsToggleOff) {
-    SetCtrlVal(pHandle, TOGGBTN_Recorder, 1);
-    DisplayPanel(pPopUp);
-    stop_flag = 0;
-    ASSERT_EQ(TestClosePanel(pPopUp), 0);
-    EXPECT_EQ(stop_flag, 1);
-    EXPECT_FALSE(TestPanelDisplayed(pPopUp));
-    EXPECT_EQ(Val(pHandle, TOGGBTN_Recorder), 0);
-}
-
 // The live displays: mode 1 on MASTER teach 1000, band +50 / -100, MASTER
 // scale 2.0, analogue mode 0.
 class LivePlots : public ProgramTest {

@@ -10,7 +10,10 @@
 #include <array>
 #include <chrono>
 #include <climits>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -53,6 +56,15 @@ inline kvorsim::Pages SensorPages() {
 
 inline std::vector<uint16_t> ToVector(const kvorsim::Page& p) { return {p.begin(), p.end()}; }
 
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+inline void WriteAll(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
 class ProgramTest : public ::testing::Test {
 public:
     void SetUp() override {
@@ -74,6 +86,17 @@ public:
         pHandle = pPara0 = pPara1 = pPara2 = pCalib = pTrigg = pPopUp = 0;
         TIMEOUT = 1.5;
         TestResetPopups();
+        std::error_code ec;
+        if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+    }
+
+    // `name` in a folder of the test's own, removed after the test.
+    std::string Path(const std::string& name) {
+        if (dir_.empty()) {
+            char tmpl[] = "/tmp/kvor-test-XXXXXX";
+            dir_ = mkdtemp(tmpl) ? tmpl : "/tmp";
+        }
+        return dir_ + "/" + name;
     }
 
     // Starts a pair (unpaced) and makes it COM `port`.
@@ -118,10 +141,10 @@ public:
         GetCtrlAttribute(panel, ctrl, attr, &v);
         return v;
     }
-    // The attribute of each of the main panel's `ctrls`, in order.
-    static std::vector<int> Attrs(std::initializer_list<int> ctrls, int attr) {
+    // The attribute of each of `ctrls`, in order.
+    static std::vector<int> Attrs(std::initializer_list<int> ctrls, int attr, int panel = pHandle) {
         std::vector<int> v;
-        for (int ctrl : ctrls) v.push_back(Attr(pHandle, ctrl, attr));
+        for (int ctrl : ctrls) v.push_back(Attr(panel, ctrl, attr));
         return v;
     }
     static void PressStop() {
@@ -152,14 +175,18 @@ public:
             if (p.kind == GraphPlot::Kind::Rectangle) r.push_back(&p);
         return r;
     }
-    // Picks COM `port` in the main panel's drop-down, as the user does.
-    static int ChoosePort(int port) {
-        const auto items = TestListItems(pHandle, DropDCom);
+    // Picks the item of value `value` in a ring or drop-down, as the user does.
+    static int Choose(int panel, int ctrl, int value) {
+        const auto items = TestListItems(panel, ctrl);
         for (std::size_t i = 0; i < items.size(); ++i)
-            if (items[i].second == port) return TestChooseItem(pHandle, DropDCom, static_cast<int>(i));
-        ADD_FAILURE() << "COM" << port << " not offered";
+            if (items[i].second == value) return TestChooseItem(panel, ctrl, static_cast<int>(i));
+        ADD_FAILURE() << "value " << value << " not offered";
         return -1;
     }
+    static int ChoosePort(int port) { return Choose(pHandle, DropDCom, port); }
+
+protected:
+    std::string dir_;
 
 private:
     std::vector<std::unique_ptr<kvorsim::SensorPair>> pairs_;
