@@ -7,8 +7,14 @@
 #include <QWidget>
 
 #include <ctime>
+#include <map>
 
 namespace engine {
+
+// Port numbers for the system's serial devices: a device already numbered
+// keeps its number (also while it is absent), a new one takes the lowest
+// number no device holds. `now` in the system's order.
+std::map<int, QString> numberPorts(const std::map<int, QString>& before, const QStringList& now);
 
 // DateStr and TimeStr tell this moment instead of now; 0: now again.
 void setWallClock(std::time_t t);

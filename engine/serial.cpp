@@ -1,6 +1,7 @@
 // RS-232 over QSerialPort: the port table, opening and settings, reads and
 // writes, and the receive notification.
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QList>
 #include <QSerialPort>
 #include <QSerialPortInfo>
@@ -11,9 +12,11 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "engine/cvi.h"
 #include "engine/internal.h"
+#include "engine/uistate.h"
 
 // After the engine headers: termios defines a CTRL macro of its own.
 #include <sys/ioctl.h>
@@ -27,6 +30,7 @@ struct SystemPort {
     QString location;     // /dev/ttyUSB0
     QString name;         // ttyUSB0
     QString description;  // "FT232R USB UART", may be empty
+    bool present = true;  // false: numbered earlier, not there now
 };
 
 // Orders ttyS2 before ttyS10: names compare by their text, numbers by value.
@@ -53,20 +57,39 @@ bool naturalLess(const QString& a, const QString& b) {
 
 struct PortTable {
     bool loaded = false;
-    QList<SystemPort> system;     // numbered from 1
+    std::map<int, SystemPort> numbered;  // by port number, from 1
     std::map<int, QString> overrides;
+    std::set<int> lost;      // the open device went away, not opened again since
+    std::set<int> noAccess;  // the last open was refused for want of permission
 
+    // Re-reads the system's devices; numbers stay with their devices.
     void load() {
-        system.clear();
+        QList<SystemPort> now;
         for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-            system.append({info.systemLocation(), info.portName(), info.description()});
-        std::sort(system.begin(), system.end(),
+            now.append({info.systemLocation(), info.portName(), info.description()});
+        std::sort(now.begin(), now.end(),
                   [](const SystemPort& a, const SystemPort& b) { return naturalLess(a.location, b.location); });
+        std::map<int, QString> before;
+        for (const auto& [n, p] : numbered) before[n] = p.location;
+        QStringList locations;
+        for (const SystemPort& p : now) locations.append(p.location);
+        std::map<int, SystemPort> next;
+        for (const auto& [n, location] : engine::numberPorts(before, locations)) {
+            auto it = std::find_if(now.begin(), now.end(), [&](const SystemPort& p) { return p.location == location; });
+            if (it != now.end()) {
+                next[n] = *it;
+            } else {
+                next[n] = numbered[n];
+                next[n].present = false;
+            }
+        }
+        numbered = std::move(next);
         loaded = true;
     }
     const SystemPort* systemPort(int port) {
         if (!loaded) load();
-        return port >= 1 && port <= system.size() ? &system[port - 1] : nullptr;
+        auto it = numbered.find(port);
+        return it == numbered.end() ? nullptr : &it->second;
     }
 };
 
@@ -223,6 +246,8 @@ void onError(int port, QSerialPort* s, QSerialPort::SerialPortError error) {
     Port* p = findPort(port);
     if (!p || p->serial != s || p->lost) return;
     p->lost = true;
+    table().lost.insert(port);
+    engine::refreshPortLists();
     // Qt's error text is stale here; name the kind instead.
     std::fprintf(stderr, "kvor: COM%d (%s) went away (%s); port closed\n", port,
                  engine::toProgram(s->portName()).constData(),
@@ -238,9 +263,11 @@ void onError(int port, QSerialPort* s, QSerialPort::SerialPortError error) {
 // program shows one text for all; the reason goes to stderr for whoever
 // sets the machine up.
 int reportOpenError(int port, const QSerialPort& s) {
-    const char* hint = s.error() == QSerialPort::PermissionError
-                           ? " (in use by another program, or no permission: is the user in the dialout group?)"
-                           : "";
+    const bool refused = s.error() == QSerialPort::PermissionError;
+    const char* hint =
+        refused ? " (in use by another program, or no permission: is the user in the dialout group?)" : "";
+    if (refused) table().noAccess.insert(port);
+    engine::refreshPortLists();
     std::fprintf(stderr, "kvor: COM%d (%s) cannot be opened: %s%s\n", port,
                  engine::toProgram(s.portName()).constData(), engine::toProgram(s.errorString()).constData(), hint);
     return kRS232CannotOpenPort;
@@ -282,21 +309,50 @@ std::string ComPortDevice(int port) {
 
 std::string ComPortDescription(int port) {
     QString text = QStringLiteral("COM%1  ").arg(port);
-    auto it = table().overrides.find(port);
-    if (it != table().overrides.end()) {
+    PortTable& t = table();
+    bool known = true, present = true;
+    auto it = t.overrides.find(port);
+    if (it != t.overrides.end()) {
         QString path = it->second;
+        present = QFileInfo::exists(path);
         if (path.startsWith(QLatin1String("/dev/"))) path = path.mid(5);
         text += path;
-    } else if (const SystemPort* sp = table().systemPort(port)) {
+    } else if (const SystemPort* sp = t.systemPort(port)) {
         text += sp->name;
         if (!sp->description.isEmpty()) text += QStringLiteral(" (%1)").arg(sp->description);
+        present = sp->present;
     } else {
         text += QStringLiteral("(none)");
+        known = false;
     }
+    if (t.lost.count(port))
+        text += present ? QStringLiteral(" - went away, back now: choose it to reopen")
+                        : QStringLiteral(" - went away");
+    else if (t.noAccess.count(port))
+        text += QStringLiteral(" - no access: add the user to the dialout group");
+    else if (known && !present)
+        text += QStringLiteral(" - absent");
     return engine::toProgram(text).toStdString();
 }
 
 void RefreshComPorts() { table().load(); }
+
+namespace engine {
+
+std::map<int, QString> numberPorts(const std::map<int, QString>& before, const QStringList& now) {
+    std::map<int, QString> out = before;
+    for (const QString& location : now) {
+        const bool numbered =
+            std::any_of(out.begin(), out.end(), [&](const auto& entry) { return entry.second == location; });
+        if (numbered) continue;
+        int n = 1;
+        while (out.count(n)) ++n;
+        out[n] = location;
+    }
+    return out;
+}
+
+}  // namespace engine
 
 // ---------------------------------------------------------------------------
 // Opening and settings
@@ -360,6 +416,12 @@ int OpenComConfig(int port, const char* deviceName, long baudRate, int parity, i
     p->onError = QObject::connect(s, &QSerialPort::errorOccurred, s,
                                   [port, s](QSerialPort::SerialPortError e) { onError(port, s, e); });
     ports()[port] = std::move(p);
+    // Open again: the port list drops what it said about the device.
+    PortTable& t = table();
+    if (t.lost.erase(port) + t.noAccess.erase(port) > 0) {
+        std::fprintf(stderr, "kvor: COM%d (%s) open again\n", port, engine::toProgram(device).constData());
+        engine::refreshPortLists();
+    }
     return 0;
 }
 

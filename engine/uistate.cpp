@@ -402,6 +402,11 @@ void refreshItemTexts(CtrlState* s) {
     for (int i = 0; i < s->items.size() && i < c->count(); ++i) c->setItemText(i, shownItemText(s, i));
 }
 
+void refreshPortLists() {
+    for (auto& [key, s] : tables().ctrls)
+        if (s->portList) refreshItemTexts(s.get());
+}
+
 void raiseOnTopControls(int panel) {
     for (auto& [key, s] : tables().ctrls)
         if (s->panel == panel && s->onTop && s->widget) s->widget->raise();

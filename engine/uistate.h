@@ -107,6 +107,8 @@ long long pushCount();
 
 // Rewrites a ring's item texts now (a port list asks for its devices).
 void refreshItemTexts(CtrlState* s);
+// The same for every port list (a device went away or could not be opened).
+void refreshPortLists();
 // Keeps controls marked onTop above the child panels of `panel`.
 void raiseOnTopControls(int panel);
 

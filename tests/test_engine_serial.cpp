@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "engine/cvi.h"
+#include "engine/internal.h"
 #include "engine/testing.h"
 #include "support/pty.h"
 
@@ -109,9 +110,9 @@ TEST_F(SerialTest, BadArgumentsBusyDevicesAndClosedPortsFailAndPortsAreListed) {
     EXPECT_EQ(OpenComConfig(kOther, "", 9600, 2, 7, 2, 512, 512), 0) << "even parity, 7 bits, 2 stop bits";
     EXPECT_EQ(ComPortDescription(4711), "COM4711  (none)");
     SetComPortPath(4711, "/dev/pts/99");
-    RefreshComPorts();  // re-reading the system's ports keeps the overrides
+    RefreshComPorts();  // re-reading the system's ports keeps the overrides; this one names no device now
     EXPECT_EQ(std::pair(ComPortDescription(4711), ComPortDevice(4711)),
-              std::pair(std::string("COM4711  pts/99"), std::string("/dev/pts/99")));
+              std::pair(std::string("COM4711  pts/99 - absent"), std::string("/dev/pts/99")));
     SetComPortPath(4711, "");
     EXPECT_EQ(ComPortDevice(4711), "");
     // The system's own ports are numbered from 1 without gaps.
@@ -249,3 +250,18 @@ TEST_F(SerialTest, DeviceVanishingDuringAReadEndsTheRead) {
 }
 
 }  // namespace
+
+// A device keeps its number while the program runs, also while unplugged;
+// one plugged in later takes the lowest number no device holds.
+TEST(PortNumbers, DevicesKeepTheirNumbersAndNewOnesTakeTheLowestFree) {
+    using Numbers = std::map<int, QString>;
+    const QString s0 = "/dev/ttyS0", usb0 = "/dev/ttyUSB0", acm0 = "/dev/ttyACM0";
+    Numbers n = engine::numberPorts({}, {s0, usb0});
+    EXPECT_EQ(n, (Numbers{{1, s0}, {2, usb0}}));
+    n = engine::numberPorts(n, {s0});
+    EXPECT_EQ(n, (Numbers{{1, s0}, {2, usb0}}));
+    for (const QStringList& now : {QStringList{acm0, s0}, QStringList{acm0, s0, usb0}}) {
+        n = engine::numberPorts(n, now);
+        EXPECT_EQ(n, (Numbers{{1, s0}, {2, usb0}, {3, acm0}}));
+    }
+}

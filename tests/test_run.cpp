@@ -318,8 +318,9 @@ TEST_F(Run, TeachAndResetDuringRunTakeTheirOwnReplyOrTimeOut) {
     EXPECT_TRUE(took >= 1.5 && took < 2.5) << took;
 }
 
-// The far end vanishing: the run ends, the port closes, a second RUN ends by
-// its time-out, and the port reopens once the device is back. Choosing
+// The far end vanishing: the run ends, the port closes and its entry in the
+// drop-down says so, a second RUN ends by its time-out, and the port reopens
+// once the device is back. Choosing
 // another port during a run then stops it, closes the old port and starts
 // the new pair up.
 TEST_F(Run, DroppedLineAndAnotherPortEndTheRun) {
@@ -329,11 +330,14 @@ TEST_F(Run, DroppedLineAndAnotherPortEndTheRun) {
     RunActing([&] { pair.dropLine(); });
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
     EXPECT_LT(GetInQLen(com), 0);
+    const auto com1 = [] { return TestListItems(pHandle, DropDCom).at(0).first; };
+    EXPECT_NE(com1().find(" - went away"), std::string::npos) << com1();
     ASSERT_EQ(TestClick(pHandle, BTNRun), 0);
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
     ASSERT_TRUE(pair.restoreLine());
     ASSERT_EQ(ChoosePort(1), 0);
     EXPECT_EQ(StatusTrimmed(), "K-VOR-QX-MS FIRMWARE V3.05");
+    EXPECT_EQ(com1().find(" - "), std::string::npos) << com1();
 
     kvorsim::Options o;
     o.ramPages = SensorPages();
