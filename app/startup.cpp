@@ -48,7 +48,7 @@ void InitGUI() {
 
 int StartProgram() {
     if (!LoadPanels()) return 0;
-    GetProjectDir(proj_dir);
+    GetUserFileDir(proj_dir);
     InitVars();
     InitRS232(com);
     InitGUI();

@@ -324,6 +324,10 @@ int GetFileInfo(const char* fileName, long* fileSize);
 int MakePathname(const char* directory, const char* fileName, char* pathName);
 int GetProjectDir(char* directory);      // the executable's directory
 void SetProjectDir(const char* directory);  // tests and scripted runs
+// The folder for the user's files (our addition): the program's directory
+// where files can be made there, else the user's documents folder, made if
+// missing. 0, or -1 when no folder fits the buffer.
+int GetUserFileDir(char* directory);
 
 // ---------------------------------------------------------------------------
 // Time and text

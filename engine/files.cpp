@@ -1,9 +1,12 @@
 // Array files, path joining and the program's directory.
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <unistd.h>
 
@@ -188,3 +191,18 @@ int GetProjectDir(char* directory) {
 }
 
 void SetProjectDir(const char* directory) { g_projectDir = directory ? QByteArray(directory) : QByteArray(); }
+
+int GetUserFileDir(char* directory) {
+    if (!directory || GetProjectDir(directory) < 0) return -1;
+    // Where a file can be made beside the program (the build tree, an
+    // unpacked copy), the user's files go there too.
+    QTemporaryFile probe(QString::fromLocal8Bit(directory) + QStringLiteral("/.kvor-XXXXXX"));
+    if (probe.open()) return 0;
+    QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (docs.isEmpty()) docs = QDir::homePath();
+    QDir().mkpath(docs);
+    const QByteArray path = docs.toLocal8Bit();
+    if (path.size() + 1 > MAX_PATHNAME_LEN) return -1;
+    std::memcpy(directory, path.constData(), static_cast<std::size_t>(path.size()) + 1);
+    return 0;
+}

@@ -169,7 +169,12 @@ QString resolveProgramFile(const char* fileName) {
     if (name.isEmpty() || name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))) return name;
     char dir[MAX_PATHNAME_LEN] = {};
     if (GetProjectDir(dir) < 0 || !dir[0]) return name;
-    return QDir(QString::fromLocal8Bit(dir)).filePath(name);
+    const QDir programDir(QString::fromLocal8Bit(dir));
+    const QString beside = programDir.filePath(name);
+    // Installed, the program is in <prefix>/bin and its files in
+    // <prefix>/share/kvor-scope; in the build tree they sit beside it.
+    const QString shared = QDir::cleanPath(programDir.filePath(QStringLiteral("../share/kvor-scope/") + name));
+    return !QFileInfo::exists(beside) && QFileInfo::exists(shared) ? shared : beside;
 }
 
 }  // namespace engine

@@ -125,6 +125,18 @@ TEST(Paths, JoinWithinTheBufferAndTheProjectDirectory) {
     EXPECT_TRUE(GetProjectDir(out) == 0 && std::string(out) == "/tmp/kvor-project") << out;
     SetProjectDir(nullptr);
     EXPECT_TRUE(GetProjectDir(out) == 0 && QString::fromLatin1(out) == QCoreApplication::applicationDirPath()) << out;
+    // The user's files beside the program where files can be made there,
+    // else in the documents folder, made if missing.
+    QTemporaryDir home;
+    SetProjectDir(home.path().toLatin1().constData());
+    EXPECT_TRUE(GetUserFileDir(out) == 0 && QString::fromLatin1(out) == home.path()) << out;
+    const QByteArray realHome = qgetenv("HOME");
+    qputenv("HOME", home.path().toLatin1());
+    SetProjectDir("/proc/self");
+    EXPECT_TRUE(GetUserFileDir(out) == 0 && QString::fromLatin1(out) == home.path() + "/Documents") << out;
+    EXPECT_TRUE(QFileInfo(QString::fromLatin1(out)).isDir());
+    qputenv("HOME", realHome);
+    SetProjectDir(nullptr);
 }
 
 TEST(TimeAndText, FormatsLengthAndADelayThatRunsNoEvents) {
