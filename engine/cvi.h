@@ -163,11 +163,6 @@ int InitCVIRTE(int argc, char** argv);
 int RunUserInterface();                // returns the code given to QuitUserInterface
 int QuitUserInterface(int returnCode);
 int ProcessSystemEvents();             // runs pending events, returns; never spins a core
-// Our addition: the caller expects nothing from the outside for `seconds`
-// (a request whose reply cannot be complete sooner). Until then a waiting
-// ProcessSystemEvents may sleep that long; any event (serial bytes, input,
-// a timer) still wakes it at once.
-void ExpectNothingFor(double seconds);
 // Our addition: `fn` runs on the user-interface thread, during event
 // processing, when the process receives SIGTERM or SIGINT, so a quit asked
 // from outside takes the same road as closing the main panel. nullptr

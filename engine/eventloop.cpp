@@ -57,20 +57,11 @@ int QuitUserInterface(int returnCode) {
     return 0;
 }
 
-namespace {
-// Until this Timer() value the caller expects nothing from the outside.
-double g_quietUntil = 0;
-}  // namespace
-
-void ExpectNothingFor(double seconds) { g_quietUntil = Timer() + seconds; }
-
 // Runs what is pending and returns. A caller that comes straight back (a
 // wait loop polling a flag) gets a short wait for the next event instead,
 // at most 1 ms, so a waiting loop costs a few per cent of a core, not all
 // of it, while serial notifications still arrive within tens of
-// microseconds. While the caller expects nothing, the wait lasts until then:
-// fewer wake-ups, and the thread is awake again shortly before the reply
-// (an idle virtual CPU can take milliseconds to wake).
+// microseconds.
 int ProcessSystemEvents() {
     if (!QCoreApplication::instance()) return 0;
     static QElapsedTimer since;
@@ -82,8 +73,7 @@ int ProcessSystemEvents() {
     }();
     const bool polling = since.isValid() && since.nsecsElapsed() < 20000;
     if (polling) {
-        const double quiet = g_quietUntil - Timer();
-        wake->start(quiet > 0.001 ? static_cast<int>(quiet * 1000) : 1);
+        wake->start(1);
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         wake->stop();
     } else {

@@ -58,7 +58,6 @@ int ReadData64(int offset, int selector) {
     PutWord(4, offset);
     PutWord(6, selector);
     nBytesW = ComWrt(com, szWriteBuf, FRAME_LEN);
-    ExpectNoReplyBefore(FRAME_LEN + BLOCK_REPLY_LEN);
     SetCtrlVal(pHandle, TEXTStatus, WaitingText(offset));
 
     // Taken only when the whole block is queued: no byte-by-byte reads.

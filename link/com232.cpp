@@ -91,12 +91,6 @@ bool TakeBurstTail(int port) {
 
 }  // namespace
 
-void ExpectNoReplyBefore(int bytesOnTheLine) {
-    // Less a margin for a late clock and a slow wake-up.
-    constexpr double kByteTime = 10.0 / 19200, kMargin = 0.004;
-    ExpectNothingFor(bytesOnTheLine * kByteTime - kMargin);
-}
-
 void InstallReceiveNotification(int port) {
     InstallComCallback(port, eventMask, FRAME_LEN, NOTIFY_EVENT_CHAR, RX_Receive_Function,
                        nullptr);
@@ -156,7 +150,6 @@ int WriteFrame(uint16_t cmd, uint16_t arg, const uint16_t* words, FlushFirst fir
     FlushQueues(first, port);
     FillTxBuf(cmd, arg, words);
     nBytesW = ComWrt(port, szWriteBuf, FRAME_LEN);
-    ExpectNoReplyBefore(FRAME_LEN + FRAME_LEN);
     if (cmd == CMD_LIVE) g_liveOpen = true;
     return nBytesW;
 }

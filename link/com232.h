@@ -23,10 +23,6 @@ enum class FlushFirst { Input, Output };
 // Empties both queues of `port`, the input queue without cutting a reply
 // that is coming in: it is let in whole, then dropped.
 void FlushQueues(FlushFirst first, int port);
-// A request just written: the whole reply cannot be in before this many
-// bytes (request and reply) have crossed the line at 19200 baud, so the
-// waits may sleep until shortly before.
-void ExpectNoReplyBefore(int bytesOnTheLine);
 // The receive notification (RX_Receive_Function at every frame) on or off;
 // off, replies other than frames stay in the input queue for their reader.
 void InstallReceiveNotification(int port);
