@@ -62,6 +62,12 @@ void styleLikeAnInstrument(QCustomPlot* p) {
     p->setPlottingHint(QCP::phFastPolylines, true);
     p->setNoAntialiasingOnDrag(true);
     p->setInteractions(QCP::Interactions());
+    // No legend is ever shown; without this every new plot gets a hidden
+    // legend entry whose text is measured again at each replot.
+    p->setAutoAddPlottableToLegend(false);
+    // The plot fills every pixel of its rectangle, so what lies beneath it
+    // (the panel, a frame) need not be painted first at every replot.
+    p->setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 // Schedules the next frame: at once when the last one is old enough,

@@ -50,6 +50,9 @@ CviNumeric::CviNumeric(QWidget* parent)
     : QAbstractSpinBox(parent), min_(-DBL_MAX), max_(DBL_MAX) {
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     setKeyboardTracking(false);
+    // Filled with the panel's colour: a new value repaints this box alone,
+    // not the frame or panel beneath it.
+    setAutoFillBackground(true);
     // Enter and focus-out after typing both end here; an arrow step does not.
     // textEdited comes from the user's typing only; the line edit's own
     // "modified" flag is cleared by Enter before we see it.
