@@ -92,6 +92,9 @@ void applyRange(QCPAxis* a, const AxisRange& r) {
 CviGraph::CviGraph(QWidget* parent) : QCustomPlot(parent) {
     styleLikeAnInstrument(this);
     yAxis2->setVisible(false);
+    // The plots get a picture of their own: new data on fixed axes redraws
+    // only that, not the background, grid, axes and their texts.
+    layer(QStringLiteral("main"))->setMode(QCPLayer::lmBuffered);
     for (int i = 0; i < 2; ++i) {
         auto* line = new QCPItemStraightLine(this);
         line->setLayer(QStringLiteral("overlay"));
@@ -186,6 +189,7 @@ bool CviGraph::setAxisRange(int axis, double min, double max, bool autoscale) {
         r->autoscale = true;
     } else {
         if (!validRange(min, max)) return false;
+        if (!r->autoscale && r->min == min && r->max == max) return true;  // set on every frame
         *r = AxisRange{min, max, false};
     }
     markDirty(Dirty::Axes);
@@ -239,55 +243,76 @@ void CviGraph::render() {
     lastFrame_.start();
     ++replots_;
     if (what & Dirty::Plots) rebuildPlots();
-    if (what & (Dirty::Axes | Dirty::Plots)) applyAxes();
+    // Autoscaled axes follow the plots.
+    const bool autoscaled = data_.xAxis.autoscale || data_.yAxis.autoscale || data_.y2Axis.autoscale;
+    const bool axesMove = (what & Dirty::Axes) || ((what & Dirty::Plots) && autoscaled);
+    if (axesMove) applyAxes();
     updateCursors();
-    if (what == Dirty::Cursors)
-        layer(QStringLiteral("overlay"))->replot();  // cursors only: the cheap path
-    else
+    if (axesMove) {
         replot(rpQueuedRefresh);
+        return;
+    }
+    // The axes stand: redraw only the layers that changed.
+    if (what & Dirty::Plots) layer(QStringLiteral("main"))->replot();
+    if (what & Dirty::Cursors) layer(QStringLiteral("overlay"))->replot();
+}
+
+CviGraph::Shape CviGraph::shapeOf(const GraphPlot& p) {
+    if (p.kind == GraphPlot::Kind::Rectangle) return Shape::Rectangle;
+    // A graph plottable is much faster than a curve, but it sorts by x;
+    // points given out of order are drawn in their order instead.
+    const std::size_t n = std::min(p.x.size(), p.y.size());
+    return std::is_sorted(p.x.begin(), p.x.begin() + std::ptrdiff_t(n)) ? Shape::Graph : Shape::Curve;
 }
 
 void CviGraph::rebuildPlots() {
-    for (QCPAbstractPlottable* p : plottables_) removePlottable(p);
-    for (QCPAbstractItem* i : items_) removeItem(i);
-    plottables_.clear();
-    items_.clear();
+    // The same shapes in the same order (the usual case: a loop deletes and
+    // plots again what it plotted before) are refilled in place, so that
+    // the drawing order stays and the plots' layer can be redrawn alone.
+    std::vector<Shape> shapes;
+    for (const GraphPlot& p : data_.plots) shapes.push_back(shapeOf(p));
+    if (shapes != shapes_) {
+        for (QCPAbstractPlottable* p : plottables_) removePlottable(p);
+        for (QCPAbstractItem* i : items_) removeItem(i);
+        plottables_.clear();
+        items_.clear();
+        for (Shape sh : shapes) {
+            if (sh == Shape::Rectangle) items_.push_back(new QCPItemRect(this));
+            else if (sh == Shape::Graph) plottables_.push_back(new QCPGraph(xAxis, yAxis));
+            else plottables_.push_back(new QCPCurve(xAxis, yAxis));
+        }
+        shapes_ = std::move(shapes);
+    }
+    std::size_t nextItem = 0, nextPlottable = 0;
     for (const GraphPlot& p : data_.plots) {
         if (p.kind == GraphPlot::Kind::Rectangle) {
-            auto* r = new QCPItemRect(this);
+            auto* r = static_cast<QCPItemRect*>(items_[nextItem++]);
             r->topLeft->setCoords(std::min(p.x1, p.x2), std::max(p.y1, p.y2));
             r->bottomRight->setCoords(std::max(p.x1, p.x2), std::min(p.y1, p.y2));
             r->setPen(QPen(rgb(p.frameColor)));
             r->setBrush(QBrush(rgb(p.fillColor)));
-            items_.push_back(r);
             continue;
         }
         const QColor c = rgb(p.color);
         QPen pen(c, p.plotStyle == VAL_FAT_LINE ? 2 : 1, penStyleFor(p.lineStyle));
         const QCPScatterStyle scatter = scatterFor(p.pointStyle, c, 6);
         const int n = int(std::min(p.x.size(), p.y.size()));
-        // A graph plottable is much faster than a curve, but it sorts by x;
-        // points given out of order are drawn in their order instead.
-        const bool sorted = std::is_sorted(p.x.begin(), p.x.begin() + n);
-        if (sorted) {
-            auto* g = new QCPGraph(xAxis, yAxis);
+        QCPAbstractPlottable* plottable = plottables_[nextPlottable++];
+        if (auto* g = qobject_cast<QCPGraph*>(plottable)) {
             QVector<QCPGraphData> d(n);
             for (int i = 0; i < n; ++i) d[i] = QCPGraphData(p.x[i], p.y[i]);
             g->data()->set(d, true);
-            g->setPen(pen);
             g->setScatterStyle(scatter);
             g->setScatterSkip(std::max(0, p.pointFrequency - 1));
-            plottables_.push_back(g);
         } else {
-            auto* cv = new QCPCurve(xAxis, yAxis);
+            auto* cv = static_cast<QCPCurve*>(plottable);
             QVector<QCPCurveData> d(n);
             for (int i = 0; i < n; ++i) d[i] = QCPCurveData(i, p.x[i], p.y[i]);
             cv->data()->set(d, true);
-            cv->setPen(pen);
             cv->setScatterStyle(scatter);
             cv->setScatterSkip(std::max(0, p.pointFrequency - 1));
-            plottables_.push_back(cv);
         }
+        plottable->setPen(pen);
     }
 }
 

@@ -77,6 +77,8 @@ private:
     int takeHandle();
     void markDirty(unsigned what);
     void render();
+    enum class Shape { Rectangle, Graph, Curve };
+    static Shape shapeOf(const GraphPlot& p);
     void rebuildPlots();
     void applyAxes();
     void updateCursors();
@@ -91,6 +93,7 @@ private:
     // What the current plots were drawn with (rebuilt on change).
     std::vector<QCPAbstractPlottable*> plottables_;
     std::vector<QCPAbstractItem*> items_;
+    std::vector<Shape> shapes_;  // of data_.plots when last drawn, in order
     // Per cursor: its vertical line and its marker, both on the overlay layer.
     std::pair<QCPItemStraightLine*, QCPGraph*> cursorItems_[2] = {};
 };
