@@ -47,6 +47,7 @@
 // After the control list: termios.h has a CTRL macro of its own.
 #include <poll.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <termios.h>
 
 namespace {
@@ -138,7 +139,7 @@ bool startProgram(kvorsim::SensorPair& pair) {
 
 struct RunFigures {
     long long frames = 0;
-    double wall = 0, mainCpu = 0, processCpu = 0;
+    double wall = 0, mainCpu = 0, processCpu = 0, mainUser = 0, mainSystem = 0;
     int barRepaints = 0, stripRepaints = 0;
 };
 
@@ -153,8 +154,16 @@ RunFigures runFor(double seconds) {
     const int strip0 = TestGraphRepaints(pHandle, STRIPRaw);
     const double w0 = Timer(), m0 = clockSeconds(CLOCK_THREAD_CPUTIME_ID),
                  p0 = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
+    rusage r0{}, r1{};
+    getrusage(RUSAGE_THREAD, &r0);
     stop.start(int(seconds * 1000));
     PushRUN();
+    getrusage(RUSAGE_THREAD, &r1);
+    const auto secs = [](const timeval& a, const timeval& b) {
+        return double(b.tv_sec - a.tv_sec) + (b.tv_usec - a.tv_usec) / 1e6;
+    };
+    f.mainUser = secs(r0.ru_utime, r1.ru_utime);
+    f.mainSystem = secs(r0.ru_stime, r1.ru_stime);
     f.wall = Timer() - w0;
     f.mainCpu = clockSeconds(CLOCK_THREAD_CPUTIME_ID) - m0;
     f.processCpu = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - p0;
@@ -169,6 +178,8 @@ void printRun(const char* what, const RunFigures& f) {
     std::printf("%s: %lld frames in %.2f s = %.2f frames/s\n", what, f.frames, f.wall, fps);
     std::printf("  program (UI thread) CPU: %.3f ms per frame, %.1f %% of a core\n",
                 f.mainCpu * 1000 / f.frames, 100 * f.mainCpu / f.wall);
+    std::printf("    of which user %.3f ms, kernel %.3f ms per frame\n", f.mainUser * 1000 / f.frames,
+                f.mainSystem * 1000 / f.frames);
     std::printf("  whole process (with the pair's thread): %.3f ms per frame\n",
                 f.processCpu * 1000 / f.frames);
     std::printf("  repaints: bar graph %.1f /s, strip chart %.1f /s (%s platform)\n",
