@@ -17,11 +17,6 @@ protected:
         ShowTeachLock(EVAL_COMBINED);  // both teach editors usable
         ShowToleranceLock(HW_BAND_EDITORS);
     }
-    static std::string Text(int box) {
-        std::string text;
-        for (const std::string& line : TestTextBoxLines(pHandle, box)) text += (text.empty() ? "" : "\n") + line;
-        return text;
-    }
     // Visible, left, top.
     static std::array<int, 3> Box(int box) {
         return {Attr(pHandle, box, ATTR_VISIBLE), Attr(pHandle, box, ATTR_LEFT), Attr(pHandle, box, ATTR_TOP)};
@@ -71,8 +66,9 @@ TEST_F(Display, HelpBoxesOpenBesideTheirControls) {
     EXPECT_EQ(Box(HelpText1)[0], 0);
     TestRightClick(pHandle, BTNRun);
     EXPECT_EQ(Box(HelpText1)[0], 1);
-    EXPECT_EQ(Text(HelpText1), "RUN-BUTTON:\nStart the continuous serial RS232\ndata-transfer between PC and K-VOR\n"
-                               "sensor. 16 words are transferred!");
+    EXPECT_EQ(TestTextBoxLines(pHandle, HelpText1),
+              (std::vector<std::string>{"RUN-BUTTON:", "Start the continuous serial RS232",
+                                        "data-transfer between PC and K-VOR", "sensor. 16 words are transferred!"}));
     TestRightClick(pHandle, BTNStop);  // hides the box, which takes the STOP text and place
     EXPECT_EQ(Box(HelpText1), (std::array<int, 3>{0, stopBox[1], stopBox[2]}));
     EXPECT_EQ(TestTextBoxLines(pHandle, HelpText1).at(0), "STOP-BUTTON:");
@@ -138,8 +134,7 @@ TEST_F(Display, PageTriggerAndModeSelectors) {
         ASSERT_EQ(Choose(pPara0, DropEvalMode, m.mode), 0);
         EXPECT_EQ((std::array<int, 4>{Attr(pPara1, NUMTeachA, ATTR_DIMMED), Attr(pPara2, NUMTeachB, ATTR_DIMMED),
                                       YAXISMAX, TestGraph(pHandle, GRAPHBarSlave)->cursors[1].pointStyle}),
-                  (std::array<int, 4>{m.dimA, m.dimB, m.yMax, m.cursor2}))
-            << "mode " << m.mode;
+                  (std::array<int, 4>{m.dimA, m.dimB, m.yMax, m.cursor2})) << "mode " << m.mode;
     }
     for (auto [hw, dimmed] : {std::pair(2, 0), {3, 1}, {0, 0}, {1, 1}}) {
         ASSERT_EQ(Choose(pPara0, DROPHardwareMode, hw), 0);

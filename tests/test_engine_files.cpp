@@ -33,15 +33,13 @@ std::string slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void spit(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-
 class FilesTest : public ::testing::Test {
 protected:
     std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
     // Writes `text` to rec.dat and reads its first `count` numbers.
     template <class T>
     int readText(const std::string& text, T* values, int count) {
-        spit(path("rec.dat"), text);
+        std::ofstream(path("rec.dat"), std::ios::binary) << text;
         return FileToArray(path("rec.dat").c_str(), values, count);
     }
     QTemporaryDir dir;
@@ -171,12 +169,9 @@ protected:
 
 // Typed names without the extension get it; relative ones land in the dialog's
 // directory. A path too long for the buffer would name another file if cut.
+// A file of nullptr: the path comes back empty.
 TEST_F(PopupTest, AnswersTellExistingFromNewAndGiveNoFileOtherwise) {
-    const struct {
-        std::string answer;
-        int button, restrict, result;
-        const char* file;  // nullptr: the path comes back empty
-    } cases[] = {
+    const struct { std::string answer; int button, restrict, result; const char* file; } cases[] = {
         {path("KVORpara.cfg"), VAL_OK_BUTTON, 1, VAL_EXISTING_FILE_SELECTED, "KVORpara.cfg"},
         {path("other.cfg"), VAL_SAVE_BUTTON, 1, VAL_NEW_FILE_SELECTED, "other.cfg"},
         {"typed", VAL_OK_BUTTON, 1, VAL_NEW_FILE_SELECTED, "typed.cfg"},

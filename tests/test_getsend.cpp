@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "params/parafile.h"
@@ -207,11 +206,8 @@ TEST_F(GetSend, FailedOrCancelledLoadKeepsTheRecordAndTheTypedValues) {
     WriteAll(Path("text.cfg"), "1 2 3 four 5\n");
     // Exists when chosen, fails when read: as a file that vanished or went bad.
     ASSERT_EQ(symlink("/proc/self/mem", Path("unreadable.cfg").c_str()), 0);
-    const struct {
-        std::string path;
-        bool error;
-    } cases[] = {{Path("short.cfg"), true}, {Path("text.cfg"), true}, {Path("unreadable.cfg"), true},
-                 {"", false}, {Path("missing.cfg"), false}};  // a missing file cannot be chosen: as cancel
+    const struct { std::string path; bool error; } cases[] = {{Path("short.cfg"), true}, {Path("text.cfg"), true},
+        {Path("unreadable.cfg"), true}, {"", false}, {Path("missing.cfg"), false}};  // a missing file cannot be chosen: as cancel
     ASSERT_EQ(TestClick(pHandle, RBTFile), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);

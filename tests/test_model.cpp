@@ -108,10 +108,7 @@ TEST_F(Model, LiveWordsByMeaning) {
 TEST_F(Model, RepairsReplaceOnlyOutOfRangeFields) {
     using F = uint16_t ParameterRecord::*;
     using R = ParameterRecord;
-    const struct {
-        F field;
-        uint16_t top, bad, repaired;
-    } cases[] = {
+    const struct { F field; uint16_t top, bad, repaired; } cases[] = {
         {&R::evalmode, 4, 7, 1},         {&R::trgmode, 3, 4, 0},        {&R::anamode, 4, 5, 0},
         {&R::hwmode, 4, 9, 1},           {&R::para0w4, 2048, 2049, 1},  {&R::para0w5, 1, 2, 1},
         {&R::toleranceUP, 4096, 5000, 4096}, {&R::toleranceLO, 4096, 4097, 4096},
@@ -145,13 +142,10 @@ TEST_F(Model, ThresholdLinesFollowTheEvaluationModeWithinTheirLimits) {
     parameter.teachB = 3000;
     parameter.toleranceUP = 100;
     parameter.toleranceLO = 200;
-    const struct {
-        uint16_t mode, teachA, up;
-        int ref, upper, lower;
-    } cases[] = {{1, 1000, 100, 1000, 1100, 800},  {0, 1000, 100, 3000, 3100, 2800},
-                 {2, 1000, 100, 4192, 4292, 3992}, {3, 1000, 100, 4096, 4196, 3896},
-                 {4, 1000, 100, 4096, 4196, 3896},
-                 {1, 50, 65535, 50, 8192, 0}};  // an unrepaired panel value: no 16-bit overflow
+    const struct { uint16_t mode, teachA, up; int ref, upper, lower; } cases[] = {
+        {1, 1000, 100, 1000, 1100, 800},  {0, 1000, 100, 3000, 3100, 2800}, {2, 1000, 100, 4192, 4292, 3992},
+        {3, 1000, 100, 4096, 4196, 3896}, {4, 1000, 100, 4096, 4196, 3896},
+        {1, 50, 65535, 50, 8192, 0}};  // an unrepaired panel value: no 16-bit overflow
     for (const auto& c : cases) {
         parameter.evalmode = c.mode;
         parameter.teachA = c.teachA;
@@ -170,11 +164,7 @@ TEST_F(Model, ThresholdLinesFollowTheEvaluationModeWithinTheirLimits) {
 TEST_F(Model, ToleranceWindowEdgesPerMode) {
     using Edges = std::optional<std::pair<int, int>>;  // none: not drawn
     auto edges = [](const TolWindow& w) { return w.drawn ? Edges{{w.lower, w.upper}} : std::nullopt; };
-    const struct {
-        const char* what;
-        uint16_t mode, teachA, teachB, up, lo, edgesA, a, b;
-        Edges master, slave;
-    } cases[] = {
+    const struct { const char* what; uint16_t mode, teachA, teachB, up, lo, edgesA, a, b; Edges master, slave; } cases[] = {
         {"mode 1: MASTER only", 1, 512, 2000, 100, 100, 1, 0, 0, {{412, 612}}, {}},
         {"mode 0: SLAVE only", 0, 512, 2000, 100, 100, 1, 0, 0, {}, {{1900, 2100}}},
         {"-50 becomes 1", 1, 50, 0, 100, 100, 1, 0, 0, {{1, 150}}, {}},
@@ -208,9 +198,8 @@ TEST_F(Model, ToleranceWindowEdgesPerMode) {
 
 // The live limits stop at 0 and 65535 instead of wrapping round.
 TEST(ModelLimits, LiveToleranceLimitsAreClampedNotWrapped) {
-    const struct {
-        uint16_t setPoint, up, lo, upper, lower;
-    } cases[] = {{1000, 50, 100, 1050, 900}, {50, 0, 100, 50, 0}, {50, 10, 50, 60, 0}, {65500, 100, 0, 65535, 65500}};
+    const struct { uint16_t setPoint, up, lo, upper, lower; } cases[] = {
+        {1000, 50, 100, 1050, 900}, {50, 0, 100, 50, 0}, {50, 10, 50, 60, 0}, {65500, 100, 0, 65535, 65500}};
     for (const auto& c : cases) {
         tVal = c.setPoint, tolup = c.up, tollo = c.lo;
         const LiveLimits l = LiveToleranceLimits();
@@ -238,12 +227,8 @@ TEST(ModelFileTexts, SaveFailureSaysWhetherTheOldFileIsKept) {
 TEST(ModelArrays, ShiftMovesFillsAndRefusesBadSizes) {
     using V = std::vector<double>;
     const V a{1, 2, 3, 4, 5};
-    const struct {
-        int by;
-        bool inPlace;
-        V want;
-    } cases[] = {{-2, false, {3, 4, 5, 0, 0}}, {2, false, {0, 0, 1, 2, 3}}, {0, false, a},
-                 {-1, true, {2, 3, 4, 5, 0}},  {3, true, {0, 0, 0, 1, 2}}};
+    const struct { int by; bool inPlace; V want; } cases[] = {{-2, false, {3, 4, 5, 0, 0}}, {2, false, {0, 0, 1, 2, 3}},
+        {0, false, a}, {-1, true, {2, 3, 4, 5, 0}}, {3, true, {0, 0, 0, 1, 2}}};
     for (const auto& c : cases) {
         V in = a, out(5, -1);
         EXPECT_EQ(Shift(in.data(), 5, c.by, c.inPlace ? in.data() : out.data()), ARRAY_OK) << c.by;
@@ -258,8 +243,7 @@ TEST(ModelArrays, ShiftMovesFillsAndRefusesBadSizes) {
 
 TEST(ModelRecorder, LongestRecordingNeedsThirtyTwoBits) {
     const RecDuration d = RecordingDuration(65535, 65535);  // 4294836225 s
-    EXPECT_EQ((std::array<unsigned, 4>{d.days, d.hours, d.minutes, d.seconds}),
-              (std::array<unsigned, 4>{49708, 18, 3, 45}));
+    EXPECT_EQ((std::array<unsigned, 4>{d.days, d.hours, d.minutes, d.seconds}), (std::array<unsigned, 4>{49708, 18, 3, 45}));
 }
 
 // Board 0 sends one character in each word's low byte, other boards the

@@ -37,8 +37,7 @@ TEST_F(Panels, RepairedSetIsShownWithMillimetresInTheMasterScale) {
     SetPanelValues();
     EXPECT_EQ(parameter.evalmode, 1);
     EXPECT_EQ((std::array<int, 4>{Val(pPara0, DropEvalMode), Val(pPara1, NUMTeachA), Val(pPara1, NUMPixBegA),
-                                  Val(pPara2, NUMPvalB)}),
-              (std::array<int, 4>{1, 2048, 1, 500}));
+                                  Val(pPara2, NUMPvalB)}), (std::array<int, 4>{1, 2048, 1, 500}));
     EXPECT_DOUBLE_EQ(Real(pHandle, NUMTolLoMM), 0.5);
 }
 
@@ -49,11 +48,9 @@ TEST_F(Panels, RepairedSetIsShownWithMillimetresInTheMasterScale) {
 TEST_F(Panels, ModesSetTheReferenceAndDimOrHideTheirControls) {
     parameter.teachA = 1000;
     parameter.teachB = 3000;
-    const struct {
-        uint16_t eval, hw, ana, pmodeA, pmodeB;
-        int tval, dimA, dimB, yaxis;
-    } cases[] = {{0, 0, 2, 1, 0, 3000, 1, 0, 4096}, {1, 1, 0, 0, 1, 1000, 0, 1, 4096}, {2, 2, 2, 0, 0, 4192, 0, 0, 8192},
-                 {3, 3, 0, 1, 1, 4096, 1, 1, 8192}, {4, 4, 1, 0, 0, 4096, 0, 0, 8192}};
+    const struct { uint16_t eval, hw, ana, pmodeA, pmodeB; int tval, dimA, dimB, yaxis; } cases[] = {
+        {0, 0, 2, 1, 0, 3000, 1, 0, 4096}, {1, 1, 0, 0, 1, 1000, 0, 1, 4096}, {2, 2, 2, 0, 0, 4192, 0, 0, 8192},
+        {3, 3, 0, 1, 1, 4096, 1, 1, 8192}, {4, 4, 1, 0, 0, 4096, 0, 0, 8192}};
     for (bool init : {false, true}) {
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << (init ? "InitGUI " : "refresh ") << c.eval);
@@ -116,11 +113,7 @@ protected:
 // value outside it and clamped to 1 .. YAXISMAX - 1.
 TEST_F(LivePlots, ToleranceColouringBandAndZoomWindowInEveryMode) {
     const int G = VAL_DK_GREEN, R = VAL_RED;
-    const struct {
-        uint16_t mode, hw, teach, up, lo, mvalue;
-        int colour;
-        double low, high;
-    } cases[] = {
+    const struct { uint16_t mode, hw, teach, up, lo, mvalue; int colour; double low, high; } cases[] = {
         {1, 0, 1000, 50, 100, 1050, G, 800, 1100},   {1, 0, 1000, 50, 100, 1051, R, 800, 1100},
         {1, 0, 1000, 50, 100, 900, G, 800, 1100},    {1, 0, 1000, 50, 100, 899, R, 800, 1100},
         {0, 0, 1000, 50, 100, 2050, G, 1800, 2100},  {0, 0, 1000, 50, 100, 1899, R, 1800, 2100},
@@ -205,13 +198,8 @@ TEST_F(LivePlots, BarsShowCursorsPeaksAndTheWindow) {
 
 TEST_F(LivePlots, DifferenceMarkerOfModesThreeAndFour) {
     const int cvp = 4096;
-    const struct {
-        uint16_t mode;
-        int mvalue, storedBack;
-        std::array<int, 2> styles;
-        int markerGraph;
-        double markerX;
-    } cases[] = {
+    const struct { uint16_t mode; int mvalue, storedBack; std::array<int, 2> styles; int markerGraph; double markerX; }
+        cases[] = {
         {3, cvp + 10, cvp + 10, {VAL_DOTTED_SOLID_CIRCLE, VAL_NO_POINT}, GRAPHBarMaster, 10},
         {3, 2 * cvp + 7, 2 * cvp, {VAL_DOTTED_SOLID_CIRCLE, VAL_NO_POINT}, GRAPHBarMaster, cvp},
         {4, cvp - 30, cvp - 30, {VAL_NO_POINT, VAL_DOTTED_SOLID_CIRCLE}, GRAPHBarSlave, 30},
@@ -256,10 +244,8 @@ TEST_F(LivePlots, HistoryKeepsTheLatestHundredSamplesInTraceOrder) {
     // The third trace follows the analogue mode; a minimum of YAXISMAX - 1
     // (none held yet) is drawn as 1.
     live.anaMax = 3000;
-    const struct {
-        uint16_t mode, anaMin;
-        double want;
-    } extra[] = {{1, 200, 3000}, {2, 200, 200}, {3, 200, 3000}, {4, 200, 200}, {2, 4095, 1}};
+    const struct { uint16_t mode, anaMin; double want; } extra[] = {
+        {1, 200, 3000}, {2, 200, 200}, {3, 200, 3000}, {4, 200, 200}, {2, 4095, 1}};
     for (const auto& c : extra) {
         parameter.anamode = c.mode;
         live.anaMin = c.anaMin;
@@ -289,11 +275,9 @@ TEST_F(Panels, VideoCurvesAndTheirThresholdSlides) {
     auto expectCurves = [](int graph, const uint16_t* video, uint16_t level, double adcFull) {
         const GraphData& g = *TestGraph(pHandle, graph);
         ASSERT_EQ(g.plots.size(), 2u);  // the old curves are gone
-        for (int i = 0; i < 128; ++i) {
+        for (int i = 0; i < 128; ++i)
             ASSERT_EQ((std::array<double, 4>{g.plots[0].x[i], g.plots[1].x[i], g.plots[0].y[i], g.plots[1].y[i]}),
-                      (std::array<double, 4>{xArray128[i], xArray128[i], double(video[i]), double(level)}))
-                << i;
-        }
+                      (std::array<double, 4>{xArray128[i], xArray128[i], double(video[i]), double(level)})) << i;
         EXPECT_EQ((std::array<double, 3>{g.yAxis.min, g.yAxis.max, g.y2Axis.max}), (std::array<double, 3>{0, adcFull, adcFull}));
     };
     for (int i = 0; i < 128; ++i) {

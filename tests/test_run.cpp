@@ -324,9 +324,7 @@ TEST_F(Run, TeachAndResetDuringRunTakeTheirOwnReplyOrTimeOut) {
 // another port during a run then stops it, closes the old port and starts
 // the new pair up.
 TEST_F(Run, DroppedLineAndAnotherPortEndTheRun) {
-    kvorsim::Options opt;
-    opt.symlinkPath = "/tmp/kvor-live-" + std::to_string(getpid());
-    auto& pair = StartRunPair(opt);
+    auto& pair = StartRunPair({.symlinkPath = "/tmp/kvor-live-" + std::to_string(getpid())});
     RunActing([&] { pair.dropLine(); });
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
     EXPECT_LT(GetInQLen(com), 0);
@@ -339,13 +337,11 @@ TEST_F(Run, DroppedLineAndAnotherPortEndTheRun) {
     EXPECT_EQ(StatusTrimmed(), "K-VOR-QX-MS FIRMWARE V3.05");
     EXPECT_EQ(com1().find(" - "), std::string::npos) << com1();
 
-    kvorsim::Options o;
-    o.ramPages = SensorPages();
-    auto& second = StartPair(o, 2);
+    auto& second = StartPair({.ramPages = SensorPages()}, 2);
     RunActing([] { ChoosePort(2); });
     EXPECT_EQ((std::array<int, 2>{com, stop_flag}), (std::array<int, 2>{2, 1}));
     EXPECT_EQ(Commands(second), (std::vector<uint16_t>{5, 10, 2, 2, 2, 7}));  // no live request
-    for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(o.ramPages->at(p)));
+    for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(SensorPages()[p]));
     EXPECT_LT(GetInQLen(1), 0);
     EXPECT_GE(GetInQLen(2), 0);
     EXPECT_EQ(Attr(pHandle, BTNRun, ATTR_DIMMED), 0);

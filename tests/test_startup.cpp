@@ -22,9 +22,7 @@ using Startup = ProgramTest;
 uint16_t WordAt(const uint8_t* b, int offset) { return static_cast<uint16_t>(b[offset] << 8 | b[offset + 1]); }
 
 TEST_F(Startup, ExchangeSequenceFramesAndWhatThePanelsShow) {
-    kvorsim::Options o;
-    o.ramPages = SensorPages();
-    auto& pair = StartPair(o);
+    auto& pair = StartPair({.ramPages = SensorPages()});
     const auto page0 = RecordPage(0), page1 = RecordPage(1), page2 = RecordPage(2);
     StartUp();
 
@@ -47,8 +45,7 @@ TEST_F(Startup, ExchangeSequenceFramesAndWhatThePanelsShow) {
     for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(SensorPages()[p])) << p;
     // The panels show the pages: read back, they give the same record.
     EXPECT_EQ((std::array<int, 4>{Val(pPara0, NUMToleranceUP), Val(pTrigg, NUMTrig4), Val(pPara2, NUMPixEndB),
-                                  Val(pPara1, RINGGainA)}),
-              (std::array<int, 4>{130, 14, 3900, 1}));
+                                  Val(pPara1, RINGGainA)}), (std::array<int, 4>{130, 14, 3900, 1}));
     EXPECT_DOUBLE_EQ(Real(pCalib, NUMScaleA), 1.5);
     GetPanelValues();
     for (unsigned short p = 0; p < 3; ++p) EXPECT_EQ(RecordPage(p), ToVector(SensorPages()[p])) << p;

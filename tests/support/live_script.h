@@ -32,11 +32,7 @@ public:
     std::string pending() const { return finished() ? "" : steps_[next_].name; }
 
 private:
-    struct Step {
-        std::string name;
-        std::function<bool()> ready;
-        std::function<void()> act;
-    };
+    struct Step { std::string name; std::function<bool()> ready; std::function<void()> act; };
     void poll() {
         if (busy_) return;  // an action is running (and processing events)
         if (Timer() > limit_) {

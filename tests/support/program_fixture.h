@@ -8,12 +8,10 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
-#include <climits>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
+#include <iterator>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -33,12 +31,7 @@
 #include "params/vars.h"
 #include "sim/sensor_pair.h"
 
-inline std::string TestBinaryDir() {
-    char buf[PATH_MAX] = {};
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    std::string path(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-    return path.substr(0, path.rfind('/'));
-}
+inline std::string TestBinaryDir() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
 
 // The program installs its quit-signal handler just before its event loop.
 inline bool QuitHandlerInstalled() {
@@ -58,9 +51,7 @@ inline std::vector<uint16_t> ToVector(const kvorsim::Page& p) { return {p.begin(
 
 inline std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 inline void WriteAll(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
@@ -207,9 +198,7 @@ protected:
     // An unpaced pair as COM1, replacing any earlier one.
     kvorsim::SensorPair& Pair() {
         if (pair_) pair_->stop();
-        kvorsim::Options o;
-        o.pacing = false;
-        pair_ = std::make_unique<kvorsim::SensorPair>(o);
+        pair_ = std::make_unique<kvorsim::SensorPair>(kvorsim::Options{.pacing = false});
         EXPECT_TRUE(pair_->start());
         SetComPortPath(1, pair_->devicePath());
         return *pair_;

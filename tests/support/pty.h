@@ -2,12 +2,10 @@
 // test plays the far end on the master; closing the master makes the device vanish.
 #pragma once
 
-#include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <string_view>
@@ -42,21 +40,6 @@ public:
             bytes.remove_prefix(std::size_t(n));
         }
         return true;
-    }
-
-    // Reads what the device sent, until `want` bytes or `timeoutMs` passes.
-    std::string receive(std::size_t want, int timeoutMs) {
-        std::string out;
-        char buf[4096];
-        for (pollfd p{master_, POLLIN, 0}; out.size() < want;) {
-            const int r = ::poll(&p, 1, timeoutMs);
-            if (r < 0 && errno == EINTR) continue;
-            const bool ready = r > 0 && (p.revents & POLLIN);
-            const ssize_t n = ready ? ::read(master_, buf, std::min(sizeof buf, want - out.size())) : 0;
-            if (n <= 0) break;
-            out.append(buf, std::size_t(n));
-        }
-        return out;
     }
 
     // The device disappears for whoever has the slave open.
