@@ -22,6 +22,9 @@ protected:
         auto& pair = StartPair();
         pair.setOverrides({.positionA = 1100, .positionB = 2100, .evaluated = 9000, .micrometres = -5,
                            .edgesA = 2, .edgesB = 3});
+        // Each reply 5 ms after its request: the scripted steps see every
+        // record, however loaded the machine.
+        pair.setTurnaround(std::chrono::milliseconds(5));
         StartUp();
         TIMEOUT = 1.0;
         parameter.evalmode = 3;
