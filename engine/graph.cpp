@@ -374,21 +374,29 @@ const int kDefaultTraceColors[] = {VAL_RED, VAL_DK_GREEN, VAL_BLUE, VAL_BLACK,
 CviStripChart::CviStripChart(QWidget* parent) : QCustomPlot(parent) {
     styleLikeAnInstrument(this);
     yAxis2->setVisible(false);
+    // The time axis scrolls with every sample. Its grid, the traces and the
+    // axis itself, in that order, get a picture of their own, redrawn alone
+    // while the value axis, its name and the layout stand.
+    QCPLayer* scroll = layer(QStringLiteral("main"));
+    scroll->setMode(QCPLayer::lmBuffered);
+    xAxis->grid()->setLayer(scroll);
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);  // unused here
     setNumTraces(1);
     repaint_.setSingleShot(true);
     repaint_.setTimerType(Qt::PreciseTimer);
     connect(&repaint_, &QTimer::timeout, this, &CviStripChart::render);
-    markDirty(true);
+    markDirty(Redraw::Traces);
 }
 
-void CviStripChart::setYMin(double v) { data_.yAxis.min = v; markDirty(false); }
-void CviStripChart::setYMax(double v) { data_.yAxis.max = v; markDirty(false); }
-void CviStripChart::setYName(const QString& s) { yName_ = s; markDirty(false); }
+void CviStripChart::setYMin(double v) { data_.yAxis.min = v; markDirty(Redraw::Axes); }
+void CviStripChart::setYMax(double v) { data_.yAxis.max = v; markDirty(Redraw::Axes); }
+void CviStripChart::setYName(const QString& s) { yName_ = s; markDirty(Redraw::Axes); }
 
 bool CviStripChart::setYRange(double min, double max) {
     if (!validRange(min, max)) return false;
+    if (data_.yAxis.min == min && data_.yAxis.max == max) return true;  // set on every frame
     data_.yAxis = AxisRange{min, max, false};
-    markDirty(false);
+    markDirty(Redraw::Axes);
     return true;
 }
 
@@ -404,7 +412,7 @@ void CviStripChart::setPointsPerScreen(int n) {
         t.head = 0;
     }
     data_.pointsPerScreen = n;
-    markDirty(true);
+    markDirty(Redraw::Axes);
 }
 
 void CviStripChart::setNumTraces(int n) {
@@ -417,7 +425,7 @@ void CviStripChart::setNumTraces(int n) {
         data_.traces[std::size_t(i)].ring.reserve(std::size_t(data_.pointsPerScreen));
     }
     data_.pointsPlotted = 0;
-    markDirty(true);
+    markDirty(Redraw::Traces);
 }
 
 bool CviStripChart::setIntAttribute(int attr, int value) {
@@ -467,7 +475,7 @@ bool CviStripChart::append(const double* values, int numPoints, int start, int s
         }
     }
     data_.pointsPlotted += samples;
-    if (samples > 0) markDirty(false);
+    if (samples > 0) markDirty(Redraw::Data);
     return true;
 }
 
@@ -476,7 +484,7 @@ bool CviStripChart::setTraceVisible(int trace, bool on) {
     bool& v = data_.traces[std::size_t(trace - 1)].visible;
     if (v != on) {
         v = on;
-        markDirty(false);
+        markDirty(Redraw::Data);
     }
     return true;
 }
@@ -486,14 +494,15 @@ bool CviStripChart::setTraceColor(int trace, int color) {
     int& c = data_.traces[std::size_t(trace - 1)].color;
     if (c != color) {
         c = color;
-        markDirty(false);
+        markDirty(Redraw::Data);
     }
     return true;
 }
 
-void CviStripChart::markDirty(bool layout) {
+void CviStripChart::markDirty(Redraw what) {
     dirty_ = true;
-    layoutDirty_ = layoutDirty_ || layout;
+    axesDirty_ = axesDirty_ || what != Redraw::Data;
+    tracesDirty_ = tracesDirty_ || what == Redraw::Traces;
     schedule(repaint_, lastFrame_);
 }
 
@@ -512,10 +521,11 @@ void CviStripChart::render() {
     dirty_ = false;
     lastFrame_.start();
     ++replots_;
-    if (layoutDirty_) {
+    if (tracesDirty_) {
         clearGraphs();
         for (int i = 0; i < numTraces(); ++i) addGraph(xAxis, yAxis);
-        layoutDirty_ = false;
+        xAxis->setLayer(layer(QStringLiteral("main")));  // back on top of the new traces
+        tracesDirty_ = false;
     }
     // The x axis counts samples since the chart started, so it scrolls with
     // the data: the newest sample sits at the right once the screen is full.
@@ -535,7 +545,14 @@ void CviStripChart::render() {
         g->setVisible(t.visible);
     }
     xAxis->setRange(double(first), double(first + pps - 1 > first ? first + pps - 1 : first + 1));
-    applyRange(yAxis, data_.yAxis);
-    yAxis->setLabel(yName_);
-    replot(rpQueuedRefresh);
+    if (axesDirty_) {
+        applyRange(yAxis, data_.yAxis);
+        yAxis->setLabel(yName_);
+        axesDirty_ = false;
+        replot(rpQueuedRefresh);
+        return;
+    }
+    // Only the time axis moved: new ticks for it, then its own picture.
+    axisRect()->update(QCPLayoutElement::upPreparation);
+    layer(QStringLiteral("main"))->replot();
 }

@@ -141,13 +141,16 @@ protected:
     void showEvent(QShowEvent* e) override;
 
 private:
-    void markDirty(bool layout);
+    // What a change needs drawn again; each includes the ones before.
+    enum class Redraw { Data, Axes, Traces };
+    void markDirty(Redraw what);
     void render();
 
     StripData data_;
     QString yName_;
     bool dirty_ = false;
-    bool layoutDirty_ = true;
+    bool axesDirty_ = true;
+    bool tracesDirty_ = true;
     int replots_ = 0;
     QTimer repaint_;
     QElapsedTimer lastFrame_;

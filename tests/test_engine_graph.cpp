@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <tuple>
@@ -226,6 +227,30 @@ TEST_F(GraphTest, StripWindowHoldsTheNewestPointsAndStaysBounded) {
         EXPECT_FALSE(strip->setIntAttribute(attribute, value)) << attribute;
     int traces = 0;
     EXPECT_EQ(std::pair(GetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, &traces), traces), std::pair(0, 3));
+}
+
+// On fixed value axes each new sample redraws only the scrolling part: on
+// screen the trace follows the samples, and the time axis's ticks stay
+// within its range.
+TEST_F(GraphTest, StripScrollsOnScreen) {
+    ASSERT_EQ(SetCtrlAttribute(panel, STRIPRaw, ATTR_NUM_TRACES, 1), 0);
+    ASSERT_EQ(SetAxisScalingMode(panel, STRIPRaw, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 4096), 0);
+    for (int sample = 0; sample < 300; ++sample) {
+        const double level = sample < 280 ? 1000 : 3000;
+        ASSERT_EQ(PlotStripChart(panel, STRIPRaw, &level, 1, 0, 0), 0);
+        strip->flush();
+    }
+    EXPECT_EQ(strip->xAxis->range(), QCPRange(199, 299));
+    const QVector<double> ticks = strip->xAxis->tickVector();
+    ASSERT_FALSE(ticks.isEmpty());
+    EXPECT_TRUE(ticks.front() >= 199 && ticks.back() <= 299) << ticks.front() << ".." << ticks.back();
+    const QImage shown = strip->grab().toImage();
+    // Red where the trace runs (its antialiased edge lighter), white elsewhere.
+    const auto at = [&](double key, double value) {
+        const QColor c(shown.pixel(int(strip->xAxis->coordToPixel(key)), int(strip->yAxis->coordToPixel(value))));
+        return c == QColor(Qt::white) ? 'w' : c.red() == 255 && c.green() < 200 && c.green() == c.blue() ? 'r' : '?';
+    };
+    EXPECT_EQ((std::array<char, 3>{at(270, 1000), at(290, 3000), at(290, 1000)}), (std::array<char, 3>{'r', 'r', 'w'}));
 }
 
 // Values are interleaved by trace; start and skip pick them: from index 1,
