@@ -174,6 +174,11 @@ int AwaitReply(LastPass rule) {
     ++g_replyWaits;
     const int inTime = AwaitFlag(rx_flag, rule);
     --g_replyWaits;
+    // A live request written before this exchange's request has had its
+    // answer by now (the sensor answers in order, and that answer was taken
+    // off the line), or it never will: a flush dropped it before it left, or
+    // the sensor never saw it. Either way the live loop may ask again.
+    g_liveOpen = false;
     return inTime;
 }
 

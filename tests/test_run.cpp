@@ -318,6 +318,26 @@ TEST_F(Run, TeachAndResetDuringRunTakeTheirOwnReplyOrTimeOut) {
     EXPECT_TRUE(took >= 1.5 && took < 2.5) << took;
 }
 
+// A live request that got no answer (never seen by the sensor, or cut by a
+// nested exchange's flush) does not outlive a RESET, even an unanswered one:
+// the sensor answers in order, so once the reset is over the run asks again
+// instead of timing out.
+TEST_F(Run, ANestedExchangeReleasesAnUnansweredLiveRequest) {
+    auto& pair = StartRunPair();
+    pair.setPacing(true);
+    long long mark = 0;
+    LiveScript script;
+    script.when("running", Running, [&] { pair.silenceOnce(8); });
+    script.when("a live request unanswered", [&] { return pair.counters().suppressed >= 1; }, [&] {
+        pair.silenceOnce(11);
+        TestClick(pHandle, ButtonReset);
+        mark = Frames();
+    });
+    script.when("running again", [&] { return Frames() >= mark + 2; }, PressStop);
+    Go(script);
+    EXPECT_EQ(Status(), "Timeout-RS-232...");  // the reset's; the run went on
+}
+
 // The far end vanishing: the run ends, the port closes and its entry in the
 // drop-down says so, a second RUN ends by its time-out, and the port reopens
 // once the device is back. Choosing
