@@ -26,9 +26,12 @@ bool g_liveOpen = false;
 // Exchanges other than the live one waiting for their own reply.
 int g_replyWaits = 0;
 
-// Quiet on the line for this long ends a reply: a UART hands bytes over in
-// slices of a few bytes, a few byte times apart.
-constexpr double kQuietGap = 0.007;
+// Quiet on the line for this long ends a reply. Bytes come in slices: a
+// UART's FIFO a few byte times apart, a USB adapter's packets up to its
+// latency timer apart (16 ms by default), a busy machine's reader later
+// still. Only a flush with bytes still coming, or a burst behind a late
+// block, waits this long; a request on a quiet line does not.
+constexpr double kQuietGap = 0.02;
 // The longest reply (a 128-byte block at 19200 baud) and a margin.
 constexpr double kLongestReply = 0.08;
 
