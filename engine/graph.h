@@ -90,7 +90,8 @@ private:
     int replots_ = 0;
     QTimer repaint_;
     QElapsedTimer lastFrame_;
-    // What the current plots were drawn with (rebuilt on change).
+    // What the current plots are drawn with: refilled in place while the
+    // shapes stay, made anew when they change.
     std::vector<QCPAbstractPlottable*> plottables_;
     std::vector<QCPAbstractItem*> items_;
     std::vector<Shape> shapes_;  // of data_.plots when last drawn, in order

@@ -37,15 +37,12 @@ constexpr double kLongestReply = 0.08;
 
 // The frame in szReadBuf, whole. pp is filled as always. A live frame is
 // the live request's: an exchange waiting for its own reply never takes it
-// (it is dropped, and not drawn later); any other frame is the waiting
-// exchange's reply. With no other exchange waiting, any frame answers the
-// live request.
+// (it is dropped, and not drawn later; the exchange releases the live
+// request when its wait ends); any other frame is the waiting exchange's
+// reply. With no other exchange waiting, any frame answers the live request.
 void TakeFrame() {
     const int isLive = GetRxBuf();
-    if (isLive && g_replyWaits > 0) {
-        g_liveOpen = false;
-        return;
-    }
+    if (isLive && g_replyWaits > 0) return;
     if (isLive) std::copy(pp, pp + LIVE_WORDS, g_liveWords);
     if (g_replyWaits == 0) g_liveOpen = false;
     graph_flag = isLive;
