@@ -87,9 +87,43 @@ void applyRange(QCPAxis* a, const AxisRange& r) {
 }  // namespace
 
 // ---------------------------------------------------------------------------
+// CviPlot
+// ---------------------------------------------------------------------------
+CviPlot::CviPlot(QWidget* parent) : QCustomPlot(parent) {
+    // Every full replot redraws the first picture (a layer replot redraws
+    // only its own, later one); before it, so an immediate repaint inside
+    // the replot cannot show the old one.
+    connect(this, &QCustomPlot::beforeReplot, this, [this] { baseValid_ = false; });
+}
+
+void CviPlot::paintEvent(QPaintEvent* e) {
+    const double dpr = devicePixelRatioF();
+    // A new pixel ratio (QCustomPlot replots for it) or a background that
+    // lets the panel show through: QCustomPlot's own way.
+    if (mPaintBuffers.isEmpty() || !qFuzzyCompare(bufferDevicePixelRatio(), dpr) || !mBackgroundBrush.isOpaque()) {
+        QCustomPlot::paintEvent(e);
+        return;
+    }
+    const QSize pixels = mPaintBuffers.first()->size() * dpr;
+    if (!baseValid_ || base_.size() != pixels) {
+        base_ = QPixmap(pixels);  // without alpha: drawn as a plain copy
+        base_.setDevicePixelRatio(dpr);
+        QCPPainter composer(&base_);
+        composer.fillRect(QRect(QPoint(0, 0), mPaintBuffers.first()->size()), mBackgroundBrush);
+        drawBackground(&composer);
+        mPaintBuffers.first()->draw(&composer);
+        baseValid_ = true;
+    }
+    QCPPainter painter(this);
+    if (!painter.isActive()) return;
+    painter.drawPixmap(0, 0, base_);
+    for (qsizetype i = 1; i < mPaintBuffers.size(); ++i) mPaintBuffers[i]->draw(&painter);
+}
+
+// ---------------------------------------------------------------------------
 // CviGraph
 // ---------------------------------------------------------------------------
-CviGraph::CviGraph(QWidget* parent) : QCustomPlot(parent) {
+CviGraph::CviGraph(QWidget* parent) : CviPlot(parent) {
     styleLikeAnInstrument(this);
     yAxis2->setVisible(false);
     // The plots get a picture of their own: new data on fixed axes redraws
@@ -371,7 +405,7 @@ const int kDefaultTraceColors[] = {VAL_RED, VAL_DK_GREEN, VAL_BLUE, VAL_BLACK,
                                    0xFF00FF, 0x00A0A0, 0x808000, VAL_GRAY};
 }  // namespace
 
-CviStripChart::CviStripChart(QWidget* parent) : QCustomPlot(parent) {
+CviStripChart::CviStripChart(QWidget* parent) : CviPlot(parent) {
     styleLikeAnInstrument(this);
     yAxis2->setVisible(false);
     // The time axis scrolls with every sample. Its grid, the traces and the

@@ -13,7 +13,25 @@
 
 #include "engine/graphdata.h"
 
-class CviGraph : public QCustomPlot {
+// What graphs and strip charts share: how their layer pictures reach the
+// screen. The first picture (the background, the grid and what shares its
+// layers) changes only with a full replot, so it is kept composed onto the
+// background colour as one opaque picture: a frame copies it instead of
+// filling the background and blending a transparent picture over it. The
+// pictures above it are drawn as QCustomPlot draws them.
+class CviPlot : public QCustomPlot {
+public:
+    explicit CviPlot(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QPixmap base_;
+    bool baseValid_ = false;
+};
+
+class CviGraph : public CviPlot {
     Q_OBJECT
     Q_PROPERTY(double xMin READ xMin WRITE setXMin)
     Q_PROPERTY(double xMax READ xMax WRITE setXMax)
@@ -99,7 +117,7 @@ private:
     std::pair<QCPItemStraightLine*, QCPGraph*> cursorItems_[2] = {};
 };
 
-class CviStripChart : public QCustomPlot {
+class CviStripChart : public CviPlot {
     Q_OBJECT
     Q_PROPERTY(double yMin READ yMin WRITE setYMin)
     Q_PROPERTY(double yMax READ yMax WRITE setYMax)

@@ -147,6 +147,24 @@ TEST_F(GraphTest, PlotsRedrawnOnFixedAxesShowOnScreenInTheirOrder) {
     }
 }
 
+// New axis ranges redraw everything: the grid beneath the plots moves too.
+TEST_F(GraphTest, GridFollowsNewAxisRangesOnScreen) {
+    ASSERT_EQ(SetAxisScalingMode(panel, GRAPHBarMaster, VAL_LEFT_YAXIS, VAL_MANUAL, 0, 1), 0);
+    int column = -1;
+    const auto dotsAt = [&](double xMax) {
+        EXPECT_EQ(SetAxisScalingMode(panel, GRAPHBarMaster, VAL_BOTTOM_XAXIS, VAL_MANUAL, 0, xMax), 0);
+        bar->flush();
+        if (column < 0) column = int(bar->xAxis->coordToPixel(1000));
+        const QImage shown = bar->grab().toImage();
+        int dots = 0;
+        for (double y = 0.23; y < 0.38; y += 0.005)  // between the horizontal grid lines at 0.2 and 0.4
+            dots += QColor(shown.pixel(column, int(bar->yAxis->coordToPixel(y)))) != Qt::white;
+        return dots;
+    };
+    EXPECT_GT(dotsAt(4000), 3) << "the grid line at 1000";
+    EXPECT_EQ(dotsAt(5000), 0) << "1250 there now, between grid lines";
+}
+
 TEST_F(GraphTest, AxisRangesAreKeptAndApplied) {
     for (auto [axis, lo, hi] : {std::tuple{VAL_RIGHT_YAXIS, 0, 1024}, {VAL_LEFT_YAXIS, 0, 256}, {VAL_BOTTOM_XAXIS, 1, 4096}})
         ASSERT_EQ(SetAxisScalingMode(panel, GRAPHVideoMaster, axis, VAL_MANUAL, lo, hi), 0);
