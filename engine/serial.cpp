@@ -210,7 +210,8 @@ void setWakeCount(Port* p, int n) {
 // few more bytes is still announced at once.
 void updateWakeCount(Port* p) {
     const bool counting = p->callback && (p->eventMask & LWRS_RECEIVE) && !p->inCall;
-    setWakeCount(p, counting ? p->notifyCount - static_cast<int>(std::min<qint64>(p->serial->bytesAvailable(), 255)) : 1);
+    const int held = static_cast<int>(std::min<qint64>(p->serial->bytesAvailable(), 255));
+    setWakeCount(p, counting ? p->notifyCount - held : 1);
 }
 
 // Asks for a look at the queue from the event loop (after ComRd, ComWrt, or
