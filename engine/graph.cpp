@@ -534,9 +534,7 @@ bool CviStripChart::setTraceColor(int trace, int color) {
 }
 
 void CviStripChart::markDirty(Redraw what) {
-    dirty_ = true;
-    axesDirty_ = axesDirty_ || what != Redraw::Data;
-    tracesDirty_ = tracesDirty_ || what == Redraw::Traces;
+    pending_ = std::max(pending_.value_or(Redraw::Data), what);
     schedule(repaint_, lastFrame_);
 }
 
@@ -547,19 +545,19 @@ void CviStripChart::flush() {
 
 void CviStripChart::showEvent(QShowEvent* e) {
     QCustomPlot::showEvent(e);
-    if (dirty_) schedule(repaint_, lastFrame_);
+    if (pending_) schedule(repaint_, lastFrame_);
 }
 
 void CviStripChart::render() {
-    if (!dirty_ || !isVisible()) return;
-    dirty_ = false;
+    if (!pending_ || !isVisible()) return;
+    const Redraw what = *pending_;
+    pending_.reset();
     lastFrame_.start();
     ++replots_;
-    if (tracesDirty_) {
+    if (what == Redraw::Traces) {
         clearGraphs();
         for (int i = 0; i < numTraces(); ++i) addGraph(xAxis, yAxis);
         xAxis->setLayer(layer(QStringLiteral("main")));  // back on top of the new traces
-        tracesDirty_ = false;
     }
     // The x axis counts samples since the chart started, so it scrolls with
     // the data: the newest sample sits at the right once the screen is full.
@@ -579,10 +577,9 @@ void CviStripChart::render() {
         g->setVisible(t.visible);
     }
     xAxis->setRange(double(first), double(first + pps - 1 > first ? first + pps - 1 : first + 1));
-    if (axesDirty_) {
+    if (what != Redraw::Data) {
         applyRange(yAxis, data_.yAxis);
         yAxis->setLabel(yName_);
-        axesDirty_ = false;
         replot(rpQueuedRefresh);
         return;
     }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QTimer>
+#include <optional>
 #include <utility>
 #include <vector>
 #include <qcustomplot.h>
@@ -167,9 +168,7 @@ private:
 
     StripData data_;
     QString yName_;
-    bool dirty_ = false;
-    bool axesDirty_ = true;
-    bool tracesDirty_ = true;
+    std::optional<Redraw> pending_;  // the most the coming frame redraws
     int replots_ = 0;
     QTimer repaint_;
     QElapsedTimer lastFrame_;
