@@ -20,7 +20,6 @@
 
 // After the engine headers: termios defines a CTRL macro of its own.
 #include <sys/ioctl.h>
-#include <termios.h>
 
 namespace {
 
@@ -115,7 +114,6 @@ struct Port {
     bool inCallback = false;  // the program's function is running
     bool checkQueued = false;
     bool lost = false;        // the device went away; closed at the next safe point
-    int wakeCount = 1;        // bytes the kernel must hold before the line wakes us; 0: not a terminal
     QMetaObject::Connection onReadyRead, onError;
     // Test support: the device's output queue simulated as draining at this
     // many bytes a second (below 0: the real queue is asked).
@@ -185,35 +183,6 @@ qint64 queueLength(Port* p) {
 
 void runNotification(int port);
 
-// A reply comes in slices (a UART's FIFO, a USB adapter's packets). With a
-// count notification installed, the terminal is told to wake the event loop
-// only once the rest of the count can be queued (VMIN of a non-blocking
-// terminal: poll reports it readable from that many bytes on), so a reply
-// costs one wake-up instead of one a slice. Reads and the queue length are
-// unaffected: reads never block, and the length counts the kernel's bytes.
-// 1 otherwise, as Qt opened it (VMIN 0).
-void setWakeCount(Port* p, int n) {
-    n = std::clamp(n, 1, 255);
-    if (p->wakeCount == 0 || p->wakeCount == n) return;
-    termios t{};
-    if (tcgetattr(p->serial->handle(), &t) != 0) {
-        p->wakeCount = 0;  // not a terminal: nothing to tell
-        return;
-    }
-    t.c_cc[VMIN] = static_cast<cc_t>(n == 1 ? 0 : n);
-    t.c_cc[VTIME] = 0;
-    if (tcsetattr(p->serial->handle(), TCSANOW, &t) == 0) p->wakeCount = n;
-}
-
-// What the notification still needs beyond the bytes Qt already holds; a
-// partial reply left in Qt's buffer lowers it, so a frame completed by a
-// few more bytes is still announced at once.
-void updateWakeCount(Port* p) {
-    const bool counting = p->callback && (p->eventMask & LWRS_RECEIVE) && !p->inCall;
-    const int held = static_cast<int>(std::min<qint64>(p->serial->bytesAvailable(), 255));
-    setWakeCount(p, counting ? p->notifyCount - held : 1);
-}
-
 // Asks for a look at the queue from the event loop (after ComRd, ComWrt, or
 // a nested callback, which must not call the program's function themselves).
 void queueCheck(int port, Port* p) {
@@ -236,7 +205,6 @@ void runNotification(int port) {
     const qint64 n = p->serial->bytesAvailable();
     if (n < p->notifyCount) {
         p->armed = true;
-        updateWakeCount(p);
         return;
     }
     // Inside ComRd / ComWrt, or nested in the program's function: looked at
@@ -254,7 +222,6 @@ void runNotification(int port) {
     if (!p || p->serial != s) return;
     p->inCallback = false;
     if (p->serial->bytesAvailable() < p->notifyCount) p->armed = true;
-    updateWakeCount(p);
     if (p->armed) queueCheck(port, p);
 }
 
@@ -268,7 +235,6 @@ void afterCall(int port) {
         return;
     }
     if (p->callback && p->serial->bytesAvailable() < p->notifyCount) p->armed = true;
-    updateWakeCount(p);
     if (p->armed && p->callback && p->serial->bytesAvailable() >= p->notifyCount) queueCheck(port, p);
 }
 
@@ -492,7 +458,6 @@ int InstallComCallback(int port, int eventMask, int notifyCount, int /*eventChar
     p->eventMask = eventMask;
     p->notifyCount = notifyCount;
     p->armed = true;
-    updateWakeCount(p);
     // A queue that already holds the count is announced at the next pass.
     if (callback && !p->inCall && p->serial->bytesAvailable() >= notifyCount) queueCheck(port, p);
     return 0;
@@ -551,7 +516,6 @@ int ComRd(int port, char* buffer, int count) {
         if (got >= count || p->lost) break;
         // Also with no time left: bytes still in the kernel count as queued.
         const qint64 left = std::clamp<qint64>(budget - clock.elapsed(), 0, 1 << 30);
-        setWakeCount(p, 1);  // any byte counts here; afterCall sets it back
         // Emits readyRead inside; runNotification sees inCall and waits.
         if (!s->waitForReadyRead(static_cast<int>(left)) && (left == 0 || s->error() != QSerialPort::TimeoutError))
             break;
@@ -565,10 +529,7 @@ int FlushInQ(int port) {
     if (!p) return kRS232PortNotOpen;
     p->serial->clear(QSerialPort::Input);
     // clear() reports a vanished device at once, and that drops the port.
-    if (Port* q = livePort(port)) {
-        q->armed = true;
-        updateWakeCount(q);
-    }
+    if (Port* q = livePort(port)) q->armed = true;
     return 0;
 }
 

@@ -190,32 +190,6 @@ TEST_F(SerialTest, ReadsWaitUpToTheTimeOutAndNeverRunTheNotification) {
     EXPECT_TRUE(notified(1) && !note.duringRead);
 }
 
-// A reply that comes in slices wakes the program once, when the count can
-// be queued. Bytes left in the queue lower that mark, and a read for more
-// than the event loop took in gets the kernel's bytes at once.
-TEST_F(SerialTest, SlicesWakeOnceLeftoversLowerTheMarkAndReadsTakeWhatCame) {
-    int wakes = 0;
-    QObject::connect(qobject_cast<QSerialPort*>(TestSerialPortObject(kPort)), &QSerialPort::readyRead, [&] { ++wakes; });
-    notifyOn();
-    for (int slice = 0; slice < 6; ++slice, TestRunEvents(3)) ASSERT_TRUE(pty.send(std::string(6, 'x')));
-    ASSERT_TRUE(notified(1));
-    EXPECT_EQ(std::pair(wakes, note.frames), std::pair(1, frame('x')));
-
-    note.readAndFlush = false;
-    ASSERT_TRUE(sendAndNotified(std::string(50, 'y'), 2));
-    char buf[36];
-    ASSERT_EQ(ComRd(kPort, buf, 36), 36);  // 14 bytes stay queued
-    ASSERT_TRUE(sendAndNotified(std::string(22, 'z'), 3)) << "14 + 22 bytes are a frame";
-
-    ASSERT_EQ(FlushInQ(kPort), 0);
-    ASSERT_EQ(SetComTime(kPort, 5.0), 0);
-    ASSERT_TRUE(pty.send("0123456789"));
-    TestWaitFor([&] { return GetInQLen(kPort) == 10; }, 2000);
-    const double t0 = Timer();
-    EXPECT_EQ(ComRd(kPort, buf, 10), 10);
-    EXPECT_LT(Timer() - t0, 1.0) << "the bytes were there; the read must not wait for more";
-}
-
 // The firmware read polls the queue length like this, running no events; with
 // no time to wait, a read still takes what the kernel holds.
 TEST_F(SerialTest, AReadWithNoTimeToWaitTakesWhatTheKernelHolds) {
