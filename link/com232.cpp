@@ -40,13 +40,15 @@ constexpr double kLongestReply = 0.08;
 // (it is dropped, and not drawn later; the exchange releases the live
 // request when its wait ends); any other frame is the waiting exchange's
 // reply. With no other exchange waiting, any frame answers the live request.
-void TakeFrame() {
+// False for a live frame dropped that way.
+bool TakeFrame() {
     const int isLive = GetRxBuf();
-    if (isLive && g_replyWaits > 0) return;
+    if (isLive && g_replyWaits > 0) return false;
     if (isLive) std::copy(pp, pp + LIVE_WORDS, g_liveWords);
     if (g_replyWaits == 0) g_liveOpen = false;
     graph_flag = isLive;
     rx_flag = 1;
+    return true;
 }
 
 // Lets a burst of bytes in whole: waits while bytes keep coming (a quiet gap
@@ -89,6 +91,17 @@ bool TakeBurstTail(int port) {
     return ReadBufWord(0) == SYNC_REPLY;
 }
 
+// A live frame was dropped because an exchange waits for its own reply. The
+// sensor answers in order, so bytes already coming behind that frame are the
+// exchange's reply: it is let in whole and taken, not drained with the rest.
+void TakeReplyBehind(int port) {
+    if (GetInQLen(port) == 0) return;  // nothing yet: its own notification brings it
+    LetBurstIn(port, kLongestReply);
+    if (GetInQLen(port) < FRAME_LEN) return;
+    nBytesR = ComRd(port, szReadBuf, FRAME_LEN);
+    if (nBytesR == FRAME_LEN && ReadBufWord(0) == SYNC_REPLY) TakeFrame();
+}
+
 }  // namespace
 
 void InstallReceiveNotification(int port) {
@@ -128,7 +141,8 @@ void RX_Receive_Function(int /*port*/, int events, void* /*callbackData*/) {
     // The queue can have been emptied between the notification and the read
     // (a flush by a waiting exchange); a partial read is no reply, and
     // decoding it would mix old and new bytes.
-    if (nBytesR == FRAME_LEN && (ReadBufWord(0) == SYNC_REPLY || TakeBurstTail(com))) TakeFrame();
+    if (nBytesR == FRAME_LEN && (ReadBufWord(0) == SYNC_REPLY || TakeBurstTail(com)) && !TakeFrame())
+        TakeReplyBehind(com);
     DrainInput(com);
 }
 

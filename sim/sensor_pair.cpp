@@ -105,7 +105,7 @@ struct SensorPair::Impl {
     std::deque<Outgoing> out;
 
     bool silent = false;
-    std::multiset<uint16_t> silenceCommands, silenceOffsets, holdOffsets;
+    std::multiset<uint16_t> silenceCommands, silenceOffsets, holdCommands, holdOffsets;
     std::map<uint16_t, std::vector<uint8_t>> blockBytes;
     std::optional<Outgoing> held;  // a late reply, out just ahead of the next one
     std::map<uint16_t, std::chrono::microseconds> delays;
@@ -279,15 +279,9 @@ struct SensorPair::Impl {
         if (silent) return suppress("silent");
         auto reply = device.handle(rq, rq.time);
         if (!reply) return suppress("the request asks for no reply or is out of range");
-        if (auto it = silenceCommands.find(rq.command); it != silenceCommands.end()) {
-            silenceCommands.erase(it);
-            return suppress("silenced once");
-        }
+        if (takeOnce(silenceCommands, rq.command)) return suppress("silenced once");
         if (rq.command == 9) {
-            if (auto it = silenceOffsets.find(rq.argument); it != silenceOffsets.end()) {
-                silenceOffsets.erase(it);
-                return suppress("block silenced once");
-            }
+            if (takeOnce(silenceOffsets, rq.argument)) return suppress("block silenced once");
             if (auto it = blockBytes.find(rq.argument); it != blockBytes.end()) {
                 *reply = std::move(it->second);
                 blockBytes.erase(it);
@@ -308,13 +302,20 @@ struct SensorPair::Impl {
             enqueue(std::move(*held));
             held.reset();
         }
-        if (auto it = holdOffsets.find(rq.argument); rq.command == 9 && it != holdOffsets.end()) {
-            holdOffsets.erase(it);
-            log("block held back until the next request");
+        if (takeOnce(holdCommands, rq.command) || (rq.command == 9 && takeOnce(holdOffsets, rq.argument))) {
+            log("reply held back until the next request");
+            ++counters.held;
             held = std::move(o);
             return;
         }
         enqueue(std::move(o));
+    }
+
+    static bool takeOnce(std::multiset<uint16_t>& once, uint16_t key) {
+        const auto it = once.find(key);
+        if (it == once.end()) return false;
+        once.erase(it);
+        return true;
     }
 
     // Replies go out in the order they fall due; one being sent is never interrupted.
@@ -656,6 +657,11 @@ void SensorPair::silenceBlockOnce(uint16_t offset) {
     d->silenceOffsets.insert(offset);
 }
 
+void SensorPair::holdOnce(uint16_t command) {
+    std::lock_guard lk(d->mu);
+    d->holdCommands.insert(command);
+}
+
 void SensorPair::holdBlockOnce(uint16_t offset) {
     std::lock_guard lk(d->mu);
     d->holdOffsets.insert(offset);
@@ -702,6 +708,7 @@ void SensorPair::clearFaults() {
     d->silent = false;
     d->silenceCommands.clear();
     d->silenceOffsets.clear();
+    d->holdCommands.clear();
     d->holdOffsets.clear();
     d->blockBytes.clear();
     d->held.reset();

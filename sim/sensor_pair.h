@@ -91,6 +91,7 @@ struct Counters {
     std::map<uint16_t, uint64_t> byCommand;
     uint64_t replies = 0;             // replies fully written
     uint64_t suppressed = 0;          // replies not sent: silence, strict line, rejected argument, write off
+    uint64_t held = 0;                // replies held back for the next request
     uint64_t garbageBytes = 0;        // bytes skipped while looking for a frame
     uint64_t stalledFrames = 0;       // partial frames dropped after a stall
     uint64_t strictRejected = 0;      // requests ignored for wrong line settings
@@ -166,9 +167,10 @@ public:
     // The request is carried out but its reply is lost.
     void silenceOnce(uint16_t command);
     void silenceBlockOnce(uint16_t offset);  // command 9 with this word offset
-    // The block's reply comes only when the next request does, just ahead of
-    // that request's reply (later than any wait for it).
-    void holdBlockOnce(uint16_t offset);
+    // The reply comes only when the next request does, just ahead of that
+    // request's reply (later than any wait for it).
+    void holdOnce(uint16_t command);
+    void holdBlockOnce(uint16_t offset);  // command 9 with this word offset
     void setBlockBytesOnce(uint16_t offset, std::vector<uint8_t> bytes);  // these bytes instead
     void delayOnce(uint16_t command, std::chrono::microseconds extra);  // later replies may overtake it
     void setEchoSync(uint16_t sync);         // sync word of the echo-check reply (normally 0x00AA)

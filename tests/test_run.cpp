@@ -321,6 +321,30 @@ TEST_F(Run, TeachAndResetDuringRunTakeTheirOwnReplyOrTimeOut) {
     EXPECT_TRUE(took >= 1.5 && took < 2.5) << took;
 }
 
+// The sensor answers in order: a live reply that comes late, together with
+// the reply of the TEACH or RESET sent after it, is dropped and the reply
+// right behind it taken.
+TEST_F(Run, AReplyRightBehindALateLiveFrameIsTaken) {
+    auto& pair = StartRunPair();
+    pair.setPacing(false);  // both replies arrive at once
+    TIMEOUT = 1.5;
+    std::vector<std::string> statuses;
+    long long mark = 0;
+    LiveScript script(20.0);
+    for (int button : {ButtonTeach, ButtonReset}) {
+        script.when("running", [&] { return Frames() >= mark + 2; }, [&] { pair.holdOnce(8); });
+        script.when("a live reply held", [&] { return pair.counters().held == 1; }, [&, button] {
+            pair.clearRecords();
+            TestClick(pHandle, button);
+            statuses.push_back(Status());
+            mark = Frames();
+        });
+    }
+    script.when("running on", [&] { return Frames() >= mark + 2; }, PressStop);
+    Go(script);
+    EXPECT_EQ(statuses, (std::vector<std::string>{"Parameter-frame received! - Line Ok!", "Reset Max/Min OK!"}));
+}
+
 // The far end vanishing: the run ends, the port closes and its entry in the
 // drop-down says so, a second RUN ends by its time-out, and the port reopens
 // once the device is back. Choosing
