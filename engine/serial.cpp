@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
@@ -114,6 +115,7 @@ struct Port {
     bool inCallback = false;  // the program's function is running
     bool checkQueued = false;
     bool lost = false;        // the device went away; closed at the next safe point
+    bool resting = false;     // part of the count came; the port is not watched until the rest is due
     QMetaObject::Connection onReadyRead, onError;
     // Test support: the device's output queue simulated as draining at this
     // many bytes a second (below 0: the real queue is asked).
@@ -183,6 +185,27 @@ qint64 queueLength(Port* p) {
 
 void runNotification(int port);
 
+// A reply comes in slices (a UART's FIFO, a USB adapter's packets), and each
+// slice would wake the program. Once the first part of the count has come,
+// the rest cannot come before its bytes' time on the line: until shortly
+// before then (whole milliseconds, never late) the port is not watched, so a
+// reply in five slices wakes the program three times. What comes later than
+// that is watched for as before; a read turns the watch on too (Qt does).
+void restUntilDue(Port* p, qint64 queued) {
+    QSerialPort* s = p->serial;
+    if (p->resting || s->baudRate() <= 0) return;
+    p->resting = true;  // once a reply: after that the rest is already on its way
+    const int bitsPerByte = 1 + s->dataBits() + (s->parity() != QSerialPort::NoParity) +
+                            (s->stopBits() == QSerialPort::TwoStop ? 2 : 1);
+    const qint64 ms = (p->notifyCount - queued) * bitsPerByte * 1000 / s->baudRate();
+    if (ms < 2) return;
+    for (QSocketNotifier* watch : s->findChildren<QSocketNotifier*>()) {
+        if (watch->type() != QSocketNotifier::Read || !watch->isEnabled()) continue;
+        watch->setEnabled(false);
+        QTimer::singleShot(std::chrono::milliseconds(ms), Qt::PreciseTimer, watch, [watch] { watch->setEnabled(true); });
+    }
+}
+
 // Asks for a look at the queue from the event loop (after ComRd, ComWrt, or
 // a nested callback, which must not call the program's function themselves).
 void queueCheck(int port, Port* p) {
@@ -205,8 +228,10 @@ void runNotification(int port) {
     const qint64 n = p->serial->bytesAvailable();
     if (n < p->notifyCount) {
         p->armed = true;
+        if (n > 0 && !p->inCall && (p->eventMask & LWRS_RECEIVE)) restUntilDue(p, queueLength(p));
         return;
     }
+    p->resting = false;
     // Inside ComRd / ComWrt, or nested in the program's function: looked at
     // again when that returns.
     if (!p->armed || p->inCall || p->inCallback) return;
@@ -230,6 +255,7 @@ void afterCall(int port) {
     Port* p = findPort(port);
     if (!p) return;
     p->inCall = false;
+    p->resting = false;
     if (p->lost) {
         dropPort(port);
         return;
@@ -529,7 +555,10 @@ int FlushInQ(int port) {
     if (!p) return kRS232PortNotOpen;
     p->serial->clear(QSerialPort::Input);
     // clear() reports a vanished device at once, and that drops the port.
-    if (Port* q = livePort(port)) q->armed = true;
+    if (Port* q = livePort(port)) {
+        q->armed = true;
+        q->resting = false;
+    }
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSerialPort>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -144,6 +145,28 @@ TEST_F(SerialTest, NotifiesOncePerCrossingOfTheCount) {
     settle(72);
     EXPECT_EQ(std::pair(note.calls, FlushInQ(kPort)), std::pair(3, 0)) << "the queue never dropped below 36";
     ASSERT_TRUE(sendAndNotified(frame('3'), 4));
+}
+
+// A reply in slices at the line's pace (36 bytes at 19200 baud in 8-byte
+// slices) wakes the program fewer times than it has slices and is announced
+// whole; slices slower than the line are each waited for.
+TEST_F(SerialTest, SlicesAtTheLinesPaceWakeTheProgramLessOften) {
+    int wakes = 0;
+    QObject::connect(qobject_cast<QSerialPort*>(TestSerialPortObject(kPort)), &QSerialPort::readyRead, [&] { ++wakes; });
+    notifyOn();
+    for (auto [fill, gap] : {std::pair{'x', std::chrono::microseconds(4167)}, {'y', std::chrono::milliseconds(30)}}) {
+        wakes = 0;
+        std::thread device([&, fill = fill, gap = gap] {
+            auto at = std::chrono::steady_clock::now();
+            for (int slice = 0; slice < 5; ++slice, std::this_thread::sleep_until(at += gap))
+                pty.send(std::string(slice < 4 ? 8 : 4, fill));
+        });
+        const bool announced = notified(fill == 'x' ? 1 : 2);
+        device.join();
+        ASSERT_TRUE(announced);
+        EXPECT_EQ(note.frames, frame('x') + (fill == 'y' ? frame('y') : ""));
+        if (fill == 'x') EXPECT_LT(wakes, 5);
+    }
 }
 
 TEST_F(SerialTest, ReopeningInstallingWithoutAFunctionOrClosingEndsTheNotification) {
