@@ -92,14 +92,18 @@ bool TakeBurstTail(int port) {
 }
 
 // A live frame was dropped because an exchange waits for its own reply. The
-// sensor answers in order, so bytes already coming behind that frame are the
-// exchange's reply: it is let in whole and taken, not drained with the rest.
+// sensor answers in order, so what comes behind that frame is the exchange's
+// reply: bytes already coming are let in whole and taken, and only what
+// follows them is drained; with nothing queued yet nothing is drained, and
+// the reply's own notification brings it.
 void TakeReplyBehind(int port) {
-    if (GetInQLen(port) == 0) return;  // nothing yet: its own notification brings it
+    if (GetInQLen(port) == 0) return;
     LetBurstIn(port, kLongestReply);
-    if (GetInQLen(port) < FRAME_LEN) return;
-    nBytesR = ComRd(port, szReadBuf, FRAME_LEN);
-    if (nBytesR == FRAME_LEN && ReadBufWord(0) == SYNC_REPLY) TakeFrame();
+    if (GetInQLen(port) >= FRAME_LEN) {
+        nBytesR = ComRd(port, szReadBuf, FRAME_LEN);
+        if (nBytesR == FRAME_LEN && ReadBufWord(0) == SYNC_REPLY) TakeFrame();
+    }
+    DrainInput(port);
 }
 
 }  // namespace
@@ -143,7 +147,8 @@ void RX_Receive_Function(int /*port*/, int events, void* /*callbackData*/) {
     // decoding it would mix old and new bytes.
     if (nBytesR == FRAME_LEN && (ReadBufWord(0) == SYNC_REPLY || TakeBurstTail(com)) && !TakeFrame())
         TakeReplyBehind(com);
-    DrainInput(com);
+    else
+        DrainInput(com);
 }
 
 const uint16_t* LastLiveFrame() { return g_liveWords; }
