@@ -165,7 +165,9 @@ TEST_F(SerialTest, SlicesAtTheLinesPaceWakeTheProgramLessOften) {
         device.join();
         ASSERT_TRUE(announced);
         EXPECT_EQ(note.frames, frame('x') + (fill == 'y' ? frame('y') : ""));
-        if (fill == 'x') EXPECT_LT(wakes, 5);
+        if (fill == 'x') {
+            EXPECT_LT(wakes, 5);
+        }
     }
 }
 
