@@ -40,6 +40,7 @@ Qt::PenStyle penStyleFor(int lineStyle) {
 void styleLikeAnInstrument(QCustomPlot* p) {
     QFont tick = p->font();
     tick.setPointSizeF(7.5);
+    tick.setStyleStrategy(QFont::PreferNoShaping);  // numbers, new at every scroll
     QFont label = p->font();
     label.setPointSizeF(8);
     for (QCPAxis* a : {p->xAxis, p->yAxis, p->yAxis2}) {

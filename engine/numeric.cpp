@@ -53,6 +53,10 @@ CviNumeric::CviNumeric(QWidget* parent)
     // Filled with the panel's colour: a new value repaints this box alone,
     // not the frame or panel beneath it.
     setAutoFillBackground(true);
+    // Numbers need no shaping; a new value then costs no shaper run.
+    QFont f;
+    f.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(f);
     // Enter and focus-out after typing both end here; an arrow step does not.
     // textEdited comes from the user's typing only; the line edit's own
     // "modified" flag is cleared by Enter before we see it.
